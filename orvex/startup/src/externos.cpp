@@ -1,0 +1,1 @@
+#include "orvex/externos.hpp"

@@ -1,0 +1,1 @@
+#include "orvex/sesion.hpp"
