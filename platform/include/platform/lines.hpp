@@ -16,7 +16,7 @@ namespace platform {
 // Reads a file line by line through one large buffer; memory stays bounded by
 // the buffer and the longest line.
 class LineReader {
-public:
+  public:
     LineReader() = default;
     explicit LineReader(const std::filesystem::path& p) { open(p); }
     ~LineReader();
@@ -37,7 +37,7 @@ public:
     // Lines handed out so far.
     std::uint64_t line_number() const { return lines_; }
 
-private:
+  private:
     bool fill();
     int fd_ = -1;
     std::vector<char> buf_;
@@ -53,7 +53,7 @@ std::vector<std::string> read_lines(const std::filesystem::path& p, std::error_c
 
 // Writes lines ending in CR LF through a buffer.
 class LineWriter {
-public:
+  public:
     enum class Mode { truncate, append };
     LineWriter() = default;
     LineWriter(const std::filesystem::path& p, Mode m) { open(p, m); }
@@ -69,7 +69,7 @@ public:
     bool close();
     const std::error_code& error() const { return error_; }
 
-private:
+  private:
     std::FILE* file_ = nullptr;
     std::error_code error_;
 };

@@ -15,19 +15,26 @@
 
 namespace platform {
 
-enum class Buttons { ok = 0, ok_cancel = 1, abort_retry_ignore = 2, yes_no_cancel = 3, yes_no = 4, retry_cancel = 5 };
+enum class Buttons {
+    ok = 0,
+    ok_cancel = 1,
+    abort_retry_ignore = 2,
+    yes_no_cancel = 3,
+    yes_no = 4,
+    retry_cancel = 5
+};
 enum class Icon { none = 0, critical = 16, question = 32, exclamation = 48, information = 64 };
 enum class Answer { ok = 1, cancel = 2, abort = 3, retry = 4, ignore = 5, yes = 6, no = 7 };
 
 struct FilePick {
-    std::string title;                 // empty: the dialog's own title
-    std::string filter = "*.*";        // name pattern(s) offered
+    std::string title;           // empty: the dialog's own title
+    std::string filter = "*.*";  // name pattern(s) offered
     std::filesystem::path start_folder;
-    bool validate_names = false;       // false: any typed name is returned as it stands
+    bool validate_names = false;  // false: any typed name is returned as it stands
 };
 
 class MessagePort {
-public:
+  public:
     virtual ~MessagePort() = default;
     // A modal message box; returns the button the user chose.
     virtual Answer message(const std::string& text, const std::string& title,
@@ -46,15 +53,15 @@ public:
 // answers with the first button; prints a shown text file decoded to UTF-8;
 // picks no file; opens no document (it says so on the stream).
 class ConsolePort final : public MessagePort {
-public:
+  public:
     explicit ConsolePort(std::ostream& out) : out_(out) {}
-    Answer message(const std::string& text, const std::string& title, Buttons buttons,
-                   Icon icon) override;
+    Answer message(const std::string& text, const std::string& title, Buttons buttons = Buttons::ok,
+                   Icon icon = Icon::none) override;
     std::optional<std::filesystem::path> pick_file(const FilePick& pick) override;
     bool show_text_file(const std::filesystem::path& file) override;
     bool open_document(const std::filesystem::path& file) override;
 
-private:
+  private:
     std::ostream& out_;
 };
 
@@ -63,23 +70,24 @@ Answer default_answer(Buttons buttons);
 
 // Test port: records every call and answers from a script.
 class ScriptedPort final : public MessagePort {
-public:
+  public:
     struct Call {
         enum class Kind { message, pick_file, show_text_file, open_document } kind;
         std::string text, title;  // message text and title; path for the file calls
         Buttons buttons = Buttons::ok;
         Icon icon = Icon::none;
-        std::string shown;        // show_text_file: the file's bytes at the time it was shown
+        std::string shown;  // show_text_file: the file's bytes at the time it was shown
     };
 
     std::vector<Call> calls;
     std::deque<Answer> answers;  // message answers, in order; default_answer when empty
-    std::deque<std::optional<std::filesystem::path>> picks;  // pick_file results; nothing when empty
-    bool documents_open = true;  // result of open_document
+    std::deque<std::optional<std::filesystem::path>>
+        picks;                            // pick_file results; nothing when empty
+    bool documents_open = true;           // result of open_document
     std::function<void()> while_showing;  // runs inside show_text_file (a wait in progress)
 
-    Answer message(const std::string& text, const std::string& title, Buttons buttons,
-                   Icon icon) override;
+    Answer message(const std::string& text, const std::string& title, Buttons buttons = Buttons::ok,
+                   Icon icon = Icon::none) override;
     std::optional<std::filesystem::path> pick_file(const FilePick& pick) override;
     bool show_text_file(const std::filesystem::path& file) override;
     bool open_document(const std::filesystem::path& file) override;

@@ -22,9 +22,10 @@ using EventPump = std::function<void()>;
 // letting pending events run between polls (a short sleep, no busy loop).
 // With `pause`, each poll is followed by a longer pause that still pumps
 // events. A start that fails ends the wait at once. argv[0] is the program:
-// a name without "/" is looked up in PATH.
+// a name without "/" is looked up in PATH. A `quiet` program (one that would
+// run in a hidden window) gets /dev/null for its input and output.
 RunResult Ejecutar_y_Esperar(const std::vector<std::string>& argv, const EventPump& pump = {},
-                             bool pause = false);
+                             bool pause = false, bool quiet = false);
 
 // Starts a program without waiting for it; its exit is reaped in the
 // background. False when it could not be started.

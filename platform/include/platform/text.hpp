@@ -26,7 +26,7 @@ std::string_view trim_left(std::string_view text);
 std::string_view trim_right(std::string_view text);
 
 // Positions are 1-based; a range past the end is cut, a start past the end
-// gives the empty text (the old Mid rule).
+// gives the empty text (the old Mid rule). Start 0 reads as 1.
 std::string_view mid(std::string_view text, std::size_t start, std::size_t count);
 inline std::string_view mid(std::string_view text, std::size_t start) {
     return mid(text, start, std::string_view::npos);

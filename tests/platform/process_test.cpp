@@ -1,0 +1,99 @@
+#include "platform/process.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "../support/temp_folder.hpp"
+
+using testsupport::TempFolder;
+
+namespace {
+
+// Started with ORVEX_TEST_SLEEPER set, this test program only sleeps a while:
+// a second running copy of itself for the single-copy check.
+const bool sleeper = [] {
+    if (const char* s = std::getenv("ORVEX_TEST_SLEEPER")) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(s)));
+        std::_Exit(0);
+    }
+    return false;
+}();
+
+std::string self_exe() {
+    return std::filesystem::read_symlink("/proc/self/exe").string();
+}
+
+}  // namespace
+
+TEST(Process, WaitsForTheProgramAndPumpsEventsMeanwhile) {
+    int pumps = 0;
+    auto start = std::chrono::steady_clock::now();
+    auto r = platform::Ejecutar_y_Esperar({"sleep", "0.2"}, [&] { ++pumps; });
+    auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(r.started);
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_GE(waited, std::chrono::milliseconds(200));
+    EXPECT_GT(pumps, 5);
+
+    int paused_pumps = 0;
+    r = platform::Ejecutar_y_Esperar(
+        {"sleep", "0.1"}, [&] { ++paused_pumps; }, true);
+    EXPECT_TRUE(r.started);
+    EXPECT_GT(paused_pumps, 5);
+}
+
+TEST(Process, PassesArgumentsWithoutAShell) {
+    TempFolder t;
+    auto out = t / "out file.txt";
+    // Blanks, quotes and shell characters reach the program as they stand.
+    const std::string arg = "12 34; rm -rf \"x\" $(id) `y`";
+    auto r = platform::Ejecutar_y_Esperar(
+        {"/bin/sh", "-c", "printf %s \"$1\" > \"$2\"; exit 7", "sh", arg, out.string()});
+    EXPECT_TRUE(r.started);
+    EXPECT_EQ(r.exit_code, 7);
+    EXPECT_EQ(testsupport::read_file(out), arg);
+}
+
+TEST(Process, AProgramThatCannotStartEndsTheWaitAtOnce) {
+    TempFolder t;
+    int pumps = 0;
+    for (auto argv : std::vector<std::vector<std::string>>{
+             {"no-such-program-orvex"}, {(t / "missing").string()}, {t.path().string()}, {}}) {
+        auto r = platform::Ejecutar_y_Esperar(argv, [&] { ++pumps; });
+        EXPECT_FALSE(r.started);
+        EXPECT_NE(r.error, 0);
+    }
+    EXPECT_EQ(pumps, 0);
+    EXPECT_FALSE(platform::start_detached({"no-such-program-orvex"}));
+}
+
+TEST(Process, FindsProgramsInPath) {
+    EXPECT_FALSE(platform::find_program("sh").empty());
+    EXPECT_TRUE(platform::find_program("no-such-program-orvex").empty());
+    EXPECT_EQ(platform::find_program("/bin/sh"), std::filesystem::path("/bin/sh"));
+}
+
+TEST(Process, SeesAnotherCopyOfTheSameProgram) {
+    EXPECT_FALSE(platform::another_copy_running());
+    ::setenv("ORVEX_TEST_SLEEPER", "1500", 1);
+    bool started = platform::start_detached({self_exe()});
+    ::unsetenv("ORVEX_TEST_SLEEPER");
+    ASSERT_TRUE(started);
+    bool seen = false;
+    for (int i = 0; i < 100 && !seen; ++i) {
+        seen = platform::another_copy_running();
+        if (!seen) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(seen);
+}
+
+TEST(Process, AQuietProgramWritesNowhere) {
+    testing::internal::CaptureStdout();
+    auto r = platform::Ejecutar_y_Esperar({"echo", "hidden"}, {}, false, true);
+    EXPECT_TRUE(r.started);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
