@@ -1,0 +1,59 @@
+// The error report "errores.txt" in the install folder's "registro" folder:
+// a fixed column header, then one line per error in the order found.
+// Texts are Windows-1252 bytes.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/lines.hpp"
+
+namespace orvex {
+
+inline constexpr std::string_view kEncabezadoInforme =
+    "NUM.LINEA    REGISTRO   VALOR ESPERADO  VALOR INFORMADO   DESCRIPCION";
+
+// One error as the checks give it, before it is laid out in columns.
+struct Hallazgo {
+    std::uint64_t linea = 0;  // record line number
+    char tipo = '0';          // record type being read
+    std::string esperado;     // "VALOR ESPERADO"
+    std::string informado;    // "VALOR INFORMADO"
+    std::string mensaje;      // "DESCRIPCION"
+    bool fatal = false;
+};
+
+// The value's text filled with blanks on the right up to `ancho`; a longer
+// text comes back unchanged.
+std::string Rellenar_Derecha(std::string_view valor, std::size_t ancho);
+
+class Informe {
+public:
+    // Creates the report anew with its header. False when it cannot be created
+    // (a missing "registro" folder, say); errors are still counted then.
+    bool abrir(const std::filesystem::path& install);
+    // Appends left part, one blank, right part, and counts the error.
+    void Anotar_Error(std::string_view izquierda, std::string_view derecha);
+    // Lays an error out in the five columns (gap before the message: `hueco`
+    // blanks, 5 for every check but one value check) and writes it.
+    void anotar(const Hallazgo& h, std::size_t hueco = 5);
+    void cerrar();
+
+    std::int32_t errores() const { return errores_; }
+    const std::filesystem::path& ruta() const { return ruta_; }
+    // Called with every error written, for callers that also want the findings.
+    std::function<void(const Hallazgo&)> al_anotar;
+
+private:
+    platform::LineWriter salida_;
+    std::filesystem::path ruta_;
+    std::int32_t errores_ = 0;
+};
+
+// The report's path under an install folder.
+std::filesystem::path ruta_informe(const std::filesystem::path& install);
+
+}  // namespace orvex
