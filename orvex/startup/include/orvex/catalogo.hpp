@@ -29,14 +29,17 @@ struct FormatoRegistro {
 using TablaFormatos = std::array<FormatoRegistro, 10>;
 
 // Builds the layout table of one form from FORMATOSDJ.TXT and REGISTROSDJ.txt
-// in install/Sistema. Missing files give an empty table; malformed lines are skipped.
+// in install/Sistema (names matched without regard to letter case). Missing
+// files give an empty table. A line whose numbers cannot be read (short, not
+// digits, too large for 16 bits), whose record type is not a digit or whose
+// field number lies outside 0-40 is skipped; a later line overwrites an earlier one.
 TablaFormatos Cargar_Formatos(const std::filesystem::path& install, std::string_view form);
 
-// The entries of FormsDJ.txt: form number, ",", description.
+// The entries of FormsDJ.txt: form number, ",", description. Empty lines are skipped.
 std::vector<std::string> Cargar_Formularios(const std::filesystem::path& install);
 
 // The tax years of ANOT.TXT: the upper-cased first four characters of each line;
-// the first entry is the default choice.
+// the first entry is the default choice. Empty lines are skipped.
 std::vector<std::string> Cargar_Anos(const std::filesystem::path& install);
 
 // The form number of a form-list entry: its first four characters.
@@ -45,14 +48,14 @@ std::string_view numero_de_formulario(std::string_view entrada);
 // Form lists. Membership is tested on the four-character text, except for the
 // long-header list and the two multi-line declarant lists, which read it as a number.
 namespace listas {
-bool mensual(std::string_view form);             // period AAAAMM, month folders
-bool encabezado_largo(std::string_view form);    // type-1 form number at 9-12
-bool diez_digitos(std::string_view form);        // record 0 variant B, not stamped
-bool lista_92(std::string_view form);            // record 0 tail to position 92
-bool lista_95(std::string_view form);            // record 0 tail to position 95
+bool mensual(std::string_view form);           // period AAAAMM, month folders
+bool encabezado_largo(std::string_view form);  // type-1 form number at 9-12
+bool diez_digitos(std::string_view form);      // record 0 variant B, not stamped
+bool lista_92(std::string_view form);          // record 0 tail to position 92
+bool lista_95(std::string_view form);          // record 0 tail to position 95
 bool declarante_tres_lineas(std::string_view form);
 bool declarante_dos_lineas(std::string_view form);
-bool gran_declarante(std::string_view form);     // RUT must exceed 50,000,000
+bool gran_declarante(std::string_view form);  // RUT must exceed 50,000,000
 }  // namespace listas
 
 // The text of one record as the review sees it. A single line L gives L "B".
@@ -62,7 +65,7 @@ bool gran_declarante(std::string_view form);     // RUT must exceed 50,000,000
 // and any range of positions from them, so a section costs time and memory in
 // proportion to its own bytes.
 class TextoRegistro {
-public:
+  public:
     TextoRegistro() = default;
     // Starts a record with its first line (clears what was held).
     void empezar(std::string_view primera);
@@ -78,15 +81,17 @@ public:
     std::string tramo(std::uint64_t desde, std::uint64_t cuantos) const;
     bool empieza_con(std::string_view prefijo) const;
 
-private:
-    std::string primera_;                  // L1
-    std::string resto_;                    // L2 .. Ln, joined
-    std::vector<std::uint64_t> finales_;   // end of L2..Lk in resto_, for k = 2..n
-    std::vector<std::uint64_t> inicios_;   // start of the part L2..Lk in the record text
+  private:
+    std::string primera_;                 // L1
+    std::string resto_;                   // L2 .. Ln, joined
+    std::vector<std::uint64_t> finales_;  // end of L2..Lk in resto_, for k = 2..n
+    std::vector<std::uint64_t> inicios_;  // start of the part L2..Lk in the record text
 };
 
 // The value of field `campo` of a record of type `tipo`: the text from `desde`
-// with `hasta` − `desde` + 1 characters, unchanged; empty for an undefined field.
+// with `hasta` − `desde` + 1 characters, unchanged (shorter when the record
+// text ends earlier). Empty for an undefined field (`desde` 0), a field whose
+// last position lies before its first, and a type or field number outside the table.
 std::string Valor_Campo(const TextoRegistro& registro, const TablaFormatos& tabla, int tipo,
                         int campo);
 

@@ -1,0 +1,175 @@
+// Times reading a large declaration file record by record against its layout
+// (layout load, line reading, record text and fields 1-5 of every record) and
+// compares it with `wc -l` on the same file; then times one multi-line section
+// of growing size to show that its cost is linear in its lines.
+//
+//   bench_layout [folder]   (default: the system's temporary folder)
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "orvex/catalogo.hpp"
+#include "platform/lines.hpp"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using Reloj = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kInformados = 1'000'000;
+constexpr int kAncho2 = 250;
+
+double segundos(Reloj::time_point desde) {
+    return std::chrono::duration<double>(Reloj::now() - desde).count();
+}
+
+void escribir(const fs::path& p, const std::vector<std::string>& lineas) {
+    platform::LineWriter w(p, platform::LineWriter::Mode::truncate);
+    for (const auto& l : lineas) w.write_line(l);
+    w.close();
+}
+
+void catalogo(const fs::path& install) {
+    fs::create_directories(install / "Sistema");
+    escribir(install / "Sistema" / "FORMATOSDJ.TXT",
+             {"1879 1 0120     U", "1879 2 0250     U", "1879 3 0120     U"});
+    escribir(install / "Sistema" / "REGISTROSDJ.txt",
+             {"1879 1 01ANO TRIBUTARIO      003 006 N", "1879 1 03FOLIO               012 018 N",
+              "1879 1 09RUT DECLARANTE      036 043 N", "1879 2 01COD. PRESENTACION   006 006 A",
+              "1879 2 02FOLIO               007 013 N", "1879 2 03TIPO DECLARACION    014 014 A",
+              "1879 2 04RUT DECLARANTE      015 022 N", "1879 2 05DV DECLARANTE       023 023 X"});
+}
+
+void declaracion(const fs::path& p) {
+    platform::LineWriter w(p, platform::LineWriter::Mode::truncate);
+    std::string l1 = "1120181879M8023401O0000000000000000123456785";
+    l1.resize(120, ' ');
+    w.write_line(l1);
+    std::string l2 = "21879M8023401O123456785";
+    for (int i = 0; i < kInformados; ++i) {
+        char num[16];
+        std::snprintf(num, sizeof num, "%08d", i);
+        l2.resize(23);
+        l2 += num;
+        l2.resize(kAncho2, ' ');
+        w.write_line(l2);
+    }
+    std::string l3 = "3118798023401M123456785";
+    l3.resize(120, ' ');
+    w.write_line(l3);
+    w.close();
+}
+
+// Runs `wc -l path` without a shell and returns its output.
+std::string wc_l(const fs::path& p) {
+    int tubo[2];
+    if (::pipe(tubo) != 0) return "";
+    posix_spawn_file_actions_t acciones;
+    posix_spawn_file_actions_init(&acciones);
+    posix_spawn_file_actions_adddup2(&acciones, tubo[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&acciones, tubo[0]);
+    std::string ruta = p.string();
+    char* argv[] = {const_cast<char*>("wc"), const_cast<char*>("-l"), ruta.data(), nullptr};
+    pid_t pid;
+    int rc = posix_spawnp(&pid, "wc", &acciones, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&acciones);
+    ::close(tubo[1]);
+    std::string salida;
+    char buf[256];
+    ssize_t n;
+    while ((n = ::read(tubo[0], buf, sizeof buf)) > 0) salida.append(buf, static_cast<size_t>(n));
+    ::close(tubo[0]);
+    if (rc == 0) ::waitpid(pid, nullptr, 0);
+    while (!salida.empty() && salida.back() == '\n') salida.pop_back();
+    return salida;
+}
+
+struct Pasada {
+    std::uint64_t registros = 0;
+    std::uint64_t suma = 0;  // keeps the field reads from being optimised away
+};
+
+Pasada revisar(const fs::path& install, const fs::path& archivo) {
+    Pasada p;
+    const orvex::TablaFormatos tabla = orvex::Cargar_Formatos(install, "1879");
+    platform::LineReader lector(archivo);
+    orvex::TextoRegistro r;
+    std::string_view linea;
+    while (lector.next(linea)) {
+        r.empezar(linea);
+        const int tipo = linea.empty() ? 0 : linea[0] - '0';
+        for (int k = 1; k <= 5; ++k) p.suma += orvex::Valor_Campo(r, tabla, tipo, k).size();
+        p.suma += r.largo();
+        ++p.registros;
+    }
+    return p;
+}
+
+void seccion(int n) {
+    std::string l(kAncho2, 'x');
+    l[0] = '2';
+    auto t0 = Reloj::now();
+    orvex::TextoRegistro r;
+    r.empezar(l);
+    for (int i = 1; i < n; ++i) r.agregar(l);
+    const double armar = segundos(t0);
+    t0 = Reloj::now();
+    std::uint64_t suma = 0;
+    const std::uint64_t largo = r.largo();
+    for (std::uint64_t d = 1; d < largo; d += largo / 1000) suma += r.tramo(d, 20).size();
+    const double leer = segundos(t0);
+    std::printf(
+        "  %7d lines: build %8.2f ms, record text %15llu characters, 1000 ranges %6.2f ms"
+        " (%llu)\n",
+        n, armar * 1e3, static_cast<unsigned long long>(largo), leer * 1e3,
+        static_cast<unsigned long long>(suma));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const fs::path base = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path();
+    const fs::path install = base / ("orvex-bench-layout-" + std::to_string(::getpid()));
+    fs::create_directories(install);
+    catalogo(install);
+    const fs::path archivo = install / "F1879.txt";
+
+    auto t0 = Reloj::now();
+    declaracion(archivo);
+    std::printf("declaration: %llu bytes, written in %.2f s\n",
+                static_cast<unsigned long long>(fs::file_size(archivo)), segundos(t0));
+
+    wc_l(archivo);  // warms the page cache for both timings
+    for (int vuelta = 1; vuelta <= 2; ++vuelta) {
+        t0 = Reloj::now();
+        Pasada p = revisar(install, archivo);
+        const double nuestro = segundos(t0);
+        t0 = Reloj::now();
+        const std::string wc = wc_l(archivo);
+        const double suyo = segundos(t0);
+        std::printf(
+            "run %d: layout + records + fields 1-5: %.3f s (%llu records, %.2f M/s, check %llu)"
+            "   wc -l: %.3f s (%s)\n",
+            vuelta, nuestro, static_cast<unsigned long long>(p.registros),
+            p.registros / nuestro / 1e6, static_cast<unsigned long long>(p.suma), suyo, wc.c_str());
+    }
+
+    std::printf("multi-line type-2 section, one record:\n");
+    for (int n : {12'500, 25'000, 50'000, 100'000}) seccion(n);
+
+    std::error_code ec;
+    fs::remove_all(install, ec);
+    return 0;
+}

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include "carpeta_temporal.hpp"
+#include "orvex/externos.hpp"
+#include "platform/messages.hpp"
+
+namespace orvex {
+namespace {
+
+using Kind = platform::ScriptedPort::Call::Kind;
+using prueba::CarpetaTemporal;
+
+TEST(AbrirHoja, MissingWorkbookOpensNothing) {
+    CarpetaTemporal dir;
+    platform::ScriptedPort port;
+    EXPECT_FALSE(Abrir_Hoja(port, dir.raiz() / "Sistema" / "Formato.xls"));
+    EXPECT_TRUE(port.calls.empty());
+}
+
+TEST(AbrirHoja, ExistingWorkbookGoesToTheDocumentOpener) {
+    CarpetaTemporal dir;
+    auto libro = dir.escribir("Sistema/formato.XLS", "xls");
+    platform::ScriptedPort port;
+    ASSERT_TRUE(Abrir_Hoja(port, dir.raiz() / "Sistema" / "Formato.xls"));
+    ASSERT_EQ(port.calls.size(), 1u);
+    EXPECT_EQ(port.calls[0].kind, Kind::open_document);
+    EXPECT_EQ(port.calls[0].text, libro.string());
+
+    port.documents_open = false;  // no opener for it
+    EXPECT_FALSE(Abrir_Hoja(port, libro));
+}
+
+TEST(MostrarTexto, HandsTheFileToTheViewer) {
+    CarpetaTemporal dir;
+    auto leame = dir.escribir("Sistema/leame.ASC", "Instrucciones\r\n");
+    platform::ScriptedPort port;
+    EXPECT_TRUE(Mostrar_Texto(port, leame));
+    ASSERT_EQ(port.calls.size(), 1u);
+    EXPECT_EQ(port.calls[0].kind, Kind::show_text_file);
+    EXPECT_EQ(port.calls[0].text, leame.string());
+    EXPECT_EQ(port.calls[0].shown, "Instrucciones\r\n");
+}
+
+}  // namespace
+}  // namespace orvex
