@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
 
     platform::ConsolePort port(std::cout);
     const bool terminal = ::isatty(STDERR_FILENO);
-    orvex::Entorno entorno{o.install, port, {}, {}};
+    orvex::Entorno entorno{o.install, port, {}, {}, {}};
     if (terminal) {
         entorno.progreso = [](std::uint64_t hecho, std::uint64_t total) {
             if (total > 0) std::fprintf(stderr, "\rRevisando: %3d%%", int(hecho * 100 / total));

@@ -119,9 +119,11 @@ std::filesystem::path find_program(const std::string& name) {
     return {};
 }
 
-bool another_copy_running() {
+bool another_copy_running() { return other_process_runs("/proc/self/exe"); }
+
+bool other_process_runs(const std::filesystem::path& exe) {
     struct stat self;
-    if (::stat("/proc/self/exe", &self) != 0) return false;
+    if (::stat(exe.c_str(), &self) != 0) return false;
     const pid_t me = ::getpid();
     DIR* proc = ::opendir("/proc");
     if (!proc) return false;

@@ -11,24 +11,6 @@
 
 using testsupport::TempFolder;
 
-namespace {
-
-// Started with ORVEX_TEST_SLEEPER set, this test program only sleeps a while:
-// a second running copy of itself for the single-copy check.
-const bool sleeper = [] {
-    if (const char* s = std::getenv("ORVEX_TEST_SLEEPER")) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(s)));
-        std::_Exit(0);
-    }
-    return false;
-}();
-
-std::string self_exe() {
-    return std::filesystem::read_symlink("/proc/self/exe").string();
-}
-
-}  // namespace
-
 TEST(Process, WaitsForTheProgramAndPumpsEventsMeanwhile) {
     int pumps = 0;
     auto start = std::chrono::steady_clock::now();
@@ -77,15 +59,16 @@ TEST(Process, FindsProgramsInPath) {
     EXPECT_EQ(platform::find_program("/bin/sh"), std::filesystem::path("/bin/sh"));
 }
 
-TEST(Process, SeesAnotherCopyOfTheSameProgram) {
-    EXPECT_FALSE(platform::another_copy_running());
-    ::setenv("ORVEX_TEST_SLEEPER", "1500", 1);
-    bool started = platform::start_detached({self_exe()});
-    ::unsetenv("ORVEX_TEST_SLEEPER");
-    ASSERT_TRUE(started);
+TEST(Process, SeesAnotherProcessOfTheSameProgramFile) {
+    // A private copy of a program, so that no other process runs that file.
+    TempFolder t;
+    auto copia = t / "durmiente";
+    std::filesystem::copy_file(platform::find_program("sleep"), copia);
+    EXPECT_FALSE(platform::other_process_runs(copia));
+    ASSERT_TRUE(platform::start_detached({copia.string(), "2"}));
     bool seen = false;
     for (int i = 0; i < 100 && !seen; ++i) {
-        seen = platform::another_copy_running();
+        seen = platform::other_process_runs(copia);
         if (!seen) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(seen);

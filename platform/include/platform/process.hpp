@@ -35,6 +35,10 @@ bool start_detached(const std::vector<std::string>& argv);
 // "/" and is executable); empty when there is none.
 std::filesystem::path find_program(const std::string& name);
 
+// Whether a process other than this one runs the executable file `exe`
+// (compared as a file, whatever path it was started by).
+bool other_process_runs(const std::filesystem::path& exe);
+
 // Whether another process runs the same executable file as this one.
 bool another_copy_running();
 

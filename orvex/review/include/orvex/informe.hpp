@@ -1,6 +1,8 @@
 // The error report "errores.txt" in the install folder's "registro" folder:
 // a fixed column header, then one line per error in the order found.
-// Texts are Windows-1252 bytes.
+// Texts are Windows-1252 bytes: in the file, and in every Hallazgo handed to
+// `al_anotar` (messages such as "AÑO TRIBUTARIO NO CORRESPONDE" hold one byte
+// 0xD1 for the "Ñ"; values are the declaration's own bytes).
 #pragma once
 
 #include <cstdint>
@@ -16,7 +18,8 @@ namespace orvex {
 inline constexpr std::string_view kEncabezadoInforme =
     "NUM.LINEA    REGISTRO   VALOR ESPERADO  VALOR INFORMADO   DESCRIPCION";
 
-// One error as the checks give it, before it is laid out in columns.
+// One error as the checks give it, before it is laid out in columns. All
+// texts are Windows-1252.
 struct Hallazgo {
     std::uint64_t linea = 0;  // record line number
     char tipo = '0';          // record type being read
@@ -31,14 +34,15 @@ struct Hallazgo {
 std::string Rellenar_Derecha(std::string_view valor, std::size_t ancho);
 
 class Informe {
-public:
+  public:
     // Creates the report anew with its header. False when it cannot be created
     // (a missing "registro" folder, say); errors are still counted then.
     bool abrir(const std::filesystem::path& install);
     // Appends left part, one blank, right part, and counts the error.
     void Anotar_Error(std::string_view izquierda, std::string_view derecha);
     // Lays an error out in the five columns (gap before the message: `hueco`
-    // blanks, 5 for every check but one value check) and writes it.
+    // blanks, 5 for every check but one value check), writes it and hands it
+    // to `al_anotar`.
     void anotar(const Hallazgo& h, std::size_t hueco = 5);
     void cerrar();
 
@@ -47,7 +51,7 @@ public:
     // Called with every error written, for callers that also want the findings.
     std::function<void(const Hallazgo&)> al_anotar;
 
-private:
+  private:
     platform::LineWriter salida_;
     std::filesystem::path ruta_;
     std::int32_t errores_ = 0;

@@ -1,15 +1,66 @@
-// The structural review of a declaration file and the whole job of the button
-// "Revisar y Generar Archivo para Internet": review, then either the report of
-// errors or the upload file, stamped and packed.
+// The structural review of a declaration file: lengths, record types and the
+// header fields the records must repeat, plus the value checks of form 1831.
+// Every error becomes one line of the error report.
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
 #include <string_view>
 
 #include "orvex/informe.hpp"
 #include "orvex/trabajo.hpp"
+#include "platform/lines.hpp"
 
 namespace orvex {
+
+// Reads a declaration file once, line by line, with one line of look-ahead,
+// and groups the lines into records (one line, or a whole multi-line section).
+// Memory stays bounded by the reader's buffer and the record being read.
+class LectorDeclaracion {
+  public:
+    enum class Lectura {
+        ninguno,    // none left: the look-ahead is empty (end of file, or an empty line)
+        otro_tipo,  // the look-ahead does not begin with the digit asked for; nothing read
+        leido,      // the record text is set; the look-ahead holds the line after it
+    };
+
+    // Opens the file and reads its first line into the look-ahead. A file that
+    // cannot be opened reads as an empty file (false).
+    bool abrir(const std::filesystem::path& archivo);
+    void cerrar() { lector_.close(); }
+
+    // Makes the next line the look-ahead; at the end of the file it is empty.
+    void Leer_Linea();
+    // Reads the record of type `tipo` that starts at the look-ahead into
+    // `registro`. Lines of types 1 and 3 read as one-line records, and every
+    // line of a multi-line record of any type, add to `lineas_registro0`.
+    Lectura Leer_Registro(int tipo, const TablaFormatos& tabla, TextoRegistro& registro,
+                          std::uint64_t& lineas_registro0);
+
+    const std::string& adelanto() const { return adelanto_; }
+    // The number of the look-ahead line (lines read + 1 once the file is done).
+    std::uint64_t linea_adelanto() const { return linea_adelanto_; }
+    // The number of the first line of the record last read.
+    std::uint64_t linea_registro() const { return linea_registro_; }
+    std::uint64_t lineas_leidas() const { return lector_.line_number(); }
+    // Whether every line of the file has been read.
+    bool al_final() { return lector_.at_end(); }
+    // Bytes read so far, counting CR LF for every line end (an estimate for
+    // files with bare LF ends).
+    std::uint64_t bytes_leidos() const { return bytes_; }
+
+    // Called every 65,536 lines, so long reads can report progress.
+    std::function<void()> cada_tanto;
+
+  private:
+    platform::LineReader lector_;
+    std::string adelanto_;
+    std::uint64_t linea_adelanto_ = 0;
+    std::uint64_t linea_registro_ = 0;
+    std::uint64_t bytes_ = 0;
+};
 
 enum class FinRevision {
     sin_archivo,  // empty path: "Debe seleccionar un Archivo.." was shown

@@ -20,6 +20,8 @@ struct Entorno {
     platform::EventPump pump;  // lets window events run during long work; empty when headless
     // Progress of long work: bytes done of bytes in all (0 when unknown). May be empty.
     std::function<void(std::uint64_t done, std::uint64_t total)> progreso;
+    // Called once the declaration file is open (the window then shows " ok"). May be empty.
+    std::function<void()> archivo_abierto;
 };
 
 // The declarant values of the last type-1 record with line code "11".
