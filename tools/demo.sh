@@ -9,14 +9,7 @@ build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
-# The demo drive: build/demo holds the install folder Orvex18 (programs, libraries,
-# catalogue) and receives GEN_2018 beside it, as a real installation would.
-drive=build/demo
-install="$drive/Orvex18"
-rm -rf "$drive"
-mkdir -p "$drive"
-cp -r demo/Orvex18 "$install"
-find "$build/bin" -maxdepth 1 -type f \( -perm -u+x -o -name '*.so' \) -exec cp {} "$install/" \;
-ln -sf "$(command -v 7zz)" "$install/7z"
-
+# The demo drive: build/demo holds the install folder Orvex18 and receives
+# GEN_2018 beside it, as a real installation would.
+install=$(bash tools/layout_demo.sh "$build" build/demo)
 bash tools/run_demo_job.sh "$install" demo/samples

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libxlsxwriter-dev libzip-dev libpugixml-dev zlib1g-dev
   7zip openssl coreutils python3
-  xvfb xauth
+  xvfb xauth fonts-dejavu-core
 )
 
 missing=()
