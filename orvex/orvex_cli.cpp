@@ -50,8 +50,8 @@ Opciones leer_opciones(int argc, char** argv) {
         return argv[++i];
     };
     auto es = [](std::string_view arg, std::string_view nombre) {
-        return arg == nombre || (arg.starts_with(nombre) && arg.size() > nombre.size() &&
-                                 arg[nombre.size()] == '=');
+        return arg == nombre ||
+               (arg.starts_with(nombre) && arg.size() > nombre.size() && arg[nombre.size()] == '=');
     };
     bool solo_archivos = false;
     for (int i = 1; i < argc; ++i) {
@@ -87,14 +87,26 @@ void json_texto(std::FILE* out, std::string_view cp1252) {
     std::fputc('"', out);
     for (unsigned char c : platform::cp1252_to_utf8(cp1252)) {
         switch (c) {
-            case '"': std::fputs("\\\"", out); break;
-            case '\\': std::fputs("\\\\", out); break;
-            case '\n': std::fputs("\\n", out); break;
-            case '\r': std::fputs("\\r", out); break;
-            case '\t': std::fputs("\\t", out); break;
+            case '"':
+                std::fputs("\\\"", out);
+                break;
+            case '\\':
+                std::fputs("\\\\", out);
+                break;
+            case '\n':
+                std::fputs("\\n", out);
+                break;
+            case '\r':
+                std::fputs("\\r", out);
+                break;
+            case '\t':
+                std::fputs("\\t", out);
+                break;
             default:
-                if (c < 0x20) std::fprintf(out, "\\u%04x", c);
-                else std::fputc(c, out);
+                if (c < 0x20)
+                    std::fprintf(out, "\\u%04x", c);
+                else
+                    std::fputc(c, out);
         }
     }
     std::fputc('"', out);
@@ -131,7 +143,8 @@ int main(int argc, char** argv) {
     if (!platform::is_directory(o.install))
         fallar("la carpeta de instalación no existe: " + o.install.string());
     if (o.list) return listar(o.install);
-    if (o.form.empty() || o.year.empty() || !o.archivo_dado) fallar(std::string("faltan argumentos\n") + kUso);
+    if (o.form.empty() || o.year.empty() || !o.archivo_dado)
+        fallar(std::string("faltan argumentos\n") + kUso);
 
     // The form must be an entry of FormsDJ.txt, the year an entry of ANOT.TXT.
     std::optional<std::string> entrada;
@@ -167,7 +180,8 @@ int main(int argc, char** argv) {
         };
     }
 
-    orvex::FinTrabajo fin = orvex::Revisar_Declaracion(entorno, *entrada, *ano, o.archivo, al_anotar);
+    orvex::FinTrabajo fin =
+        orvex::Revisar_Declaracion(entorno, *entrada, *ano, o.archivo, al_anotar);
     if (terminal && entorno.progreso) std::fputs("\r               \r", stderr);
 
     if (hallazgos) {
@@ -182,11 +196,14 @@ int main(int argc, char** argv) {
     }
 
     switch (fin) {
-        case orvex::FinTrabajo::generado: return 0;
+        case orvex::FinTrabajo::generado:
+            return 0;
         case orvex::FinTrabajo::sin_archivo:
         case orvex::FinTrabajo::con_errores:
-        case orvex::FinTrabajo::declaracion_vacia: return 1;
-        case orvex::FinTrabajo::fallo: return 2;
+        case orvex::FinTrabajo::declaracion_vacia:
+            return 1;
+        case orvex::FinTrabajo::fallo:
+            return 2;
     }
     return 2;
 }

@@ -8,8 +8,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libxlsxwriter-dev libzip-dev libpugixml-dev zlib1g-dev
-  7zip openssl coreutils python3
-  xvfb xauth fonts-dejavu-core
+  7zip openssl coreutils python3 python3-openpyxl libreoffice-calc-nogui
+  xvfb xauth fonts-dejavu-core twm xfonts-base
 )
 
 missing=()

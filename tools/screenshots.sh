@@ -12,5 +12,13 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$(nproc)" --target orvex-capturas orvex sigmar32
 install=$(bash tools/layout_demo.sh "$build" build/screenshots-drive)
 rm -f "$out"/*.png
-xvfb-run -a -s "-screen 0 1280x900x24" "$build/bin/orvex-capturas" \
-  --install "$install" --declaracion "$PWD/demo/samples/F1879_con_errores.txt" --salida "$out"
+# A small window manager draws the windows' title bars.
+twmrc=$(mktemp)
+printf '%s\n' 'UsePPosition "on"' RandomPlacement NoGrabServer DecorateTransients 'TitleFont "fixed"' \
+  'ResizeFont "fixed"' 'MenuFont "fixed"' 'IconFont "fixed"' 'IconManagerFont "fixed"' > "$twmrc"
+xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
+  LC_ALL=C twm -f "$4" >/dev/null 2>&1 &
+  sleep 1
+  "$0" --install "$1" --declaracion "$2" --salida "$3"' \
+  "$build/bin/orvex-capturas" "$install" "$PWD/demo/samples/F1879_con_errores.txt" "$out" "$twmrc"
+rm -f "$twmrc"

@@ -33,6 +33,8 @@ bool Arrancar(Marco& marco, const std::filesystem::path& install, platform::Mess
     GeneradorView ventana(logica, &marco);
     logica.Load();
     ventana.refrescar();
+    // Over the middle of the frame.
+    ventana.move(marco.geometry().center() - ventana.rect().center());
     if (al_mostrar) QTimer::singleShot(0, &ventana, [&] { al_mostrar(ventana, logica); });
     ventana.exec();
     if (logica.salir) return false;  // "Salir" ends the program at once

@@ -17,7 +17,7 @@ class GeneradorView;
 
 // The frame window MDIForm1: empty, no controls, no menu.
 class Marco : public QWidget {
-public:
+  public:
     Marco();
 };
 
@@ -26,6 +26,7 @@ public:
 // the generator window is up (tests drive it from there). Returns true when
 // the program should go on with the empty frame, false when it ends now.
 bool Arrancar(Marco& marco, const std::filesystem::path& install, platform::MessagePort& port,
-              bool otra_copia, const std::function<void(GeneradorView&, Generador&)>& al_mostrar = {});
+              bool otra_copia,
+              const std::function<void(GeneradorView&, Generador&)>& al_mostrar = {});
 
 }  // namespace orvex

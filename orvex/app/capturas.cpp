@@ -21,7 +21,7 @@ namespace {
 
 // The real dialogs, except the file picker, which answers with the given file.
 class PuertoCapturas final : public platform::MessagePort {
-public:
+  public:
     PuertoCapturas(QWidget* parent, std::filesystem::path archivo)
         : real_(parent), archivo_(std::move(archivo)) {}
     platform::Answer message(const std::string& t, const std::string& ti, platform::Buttons b,
@@ -34,7 +34,7 @@ public:
     bool show_text_file(const std::filesystem::path& f) override { return real_.show_text_file(f); }
     bool open_document(const std::filesystem::path&) override { return false; }
 
-private:
+  private:
     platform::QtPort real_;
     std::filesystem::path archivo_;
 };
@@ -45,9 +45,12 @@ int numero = 0;
 void capturar(const char* nombre) {
     QApplication::processEvents();
     QPixmap imagen = QGuiApplication::primaryScreen()->grabWindow(0);
-    QString ruta = QStringLiteral("%1/%2-%3.png").arg(salida).arg(++numero).arg(QLatin1String(nombre));
-    if (!imagen.save(ruta)) std::fprintf(stderr, "orvex-capturas: no se pudo guardar %s\n", qPrintable(ruta));
-    else std::printf("%s\n", qPrintable(ruta));
+    QString ruta =
+        QStringLiteral("%1/%2-%3.png").arg(salida).arg(++numero).arg(QLatin1String(nombre));
+    if (!imagen.save(ruta))
+        std::fprintf(stderr, "orvex-capturas: no se pudo guardar %s\n", qPrintable(ruta));
+    else
+        std::printf("%s\n", qPrintable(ruta));
 }
 
 // Grabs and closes the next modal window that opens (a message box, the viewer).
@@ -55,8 +58,10 @@ void al_abrirse(const char* nombre) {
     QTimer::singleShot(400, [nombre] {
         QWidget* modal = QApplication::activeModalWidget();
         capturar(nombre);
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) box->accept();
-        else if (auto* d = qobject_cast<QDialog*>(modal)) d->accept();
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            box->accept();
+        else if (auto* d = qobject_cast<QDialog*>(modal))
+            d->accept();
     });
 }
 
@@ -67,12 +72,17 @@ int main(int argc, char** argv) {
     std::string install, declaracion;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string opcion = argv[i];
-        if (opcion == "--install") install = argv[i + 1];
-        else if (opcion == "--declaracion") declaracion = argv[i + 1];
-        else if (opcion == "--salida") salida = QString::fromLocal8Bit(argv[i + 1]);
+        if (opcion == "--install")
+            install = argv[i + 1];
+        else if (opcion == "--declaracion")
+            declaracion = argv[i + 1];
+        else if (opcion == "--salida")
+            salida = QString::fromLocal8Bit(argv[i + 1]);
     }
     if (install.empty() || declaracion.empty() || salida.isEmpty()) {
-        std::fprintf(stderr, "uso: orvex-capturas --install CARPETA --declaracion ARCHIVO --salida CARPETA\n");
+        std::fprintf(
+            stderr,
+            "uso: orvex-capturas --install CARPETA --declaracion ARCHIVO --salida CARPETA\n");
         return 2;
     }
 

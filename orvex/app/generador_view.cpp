@@ -173,8 +173,8 @@ GeneradorView::GeneradorView(Generador& logica, QWidget* parent)
     pasos->addWidget(Frame1, 4, 0);
     pasos->addWidget(etiqueta(this, "Label16", kFlechaAbajo), 5, 0, Qt::AlignHCenter);
     pasos->addWidget(Label4, 6, 0, 1, 3);
-    pasos->setColumnStretch(0, 3);
-    pasos->setColumnStretch(2, 2);
+    pasos->setColumnStretch(0, 1);
+    Frame8->setMaximumWidth(Cmd_Generar_->sizeHint().width() + 20);
     pasos->setRowStretch(0, 1);
 
     auto* pie = new QHBoxLayout;
@@ -186,16 +186,17 @@ GeneradorView::GeneradorView(Generador& logica, QWidget* parent)
     pie->addWidget(CmdSalir_);
 
     auto* cuerpo = new QHBoxLayout;
-    cuerpo->addLayout(pasos, 3);
-    cuerpo->addWidget(Frame2, 2);
+    cuerpo->addLayout(pasos, 5);
+    cuerpo->addWidget(Frame2, 3);
     auto* todo = new QVBoxLayout(this);
     todo->addLayout(cuerpo, 1);
     todo->addLayout(pie);
-    resize(1080, 720);
+    resize(1040, 700);
 
     // Events.
-    connect(ListDj_, &QListWidget::currentRowChanged, this, [this](int fila) {
-        logica_.ListDj_Click(fila);
+    // A choice by mouse or keys selects the entry; the focus alone only marks it.
+    connect(ListDj_, &QListWidget::itemSelectionChanged, this, [this] {
+        logica_.ListDj_Click(ListDj_->currentRow());
         refrescar();
     });
     connect(CmbAnot_, &QComboBox::activated, this, [this](int i) {
@@ -206,9 +207,8 @@ GeneradorView::GeneradorView(Generador& logica, QWidget* parent)
         logica_.cmd_buscar_Click();
         refrescar();
     });
-    connect(txt_archivo_, &QLineEdit::textEdited, this, [this](const QString& t) {
-        logica_.txt_archivo_Change(platform::utf8_of(t));
-    });
+    connect(txt_archivo_, &QLineEdit::textEdited, this,
+            [this](const QString& t) { logica_.txt_archivo_Change(platform::utf8_of(t)); });
     connect(Opt_FmtReg_, &QRadioButton::clicked, this, [this] {
         logica_.Opt_Click(Generador::Documento::formato_registros);
         refrescar();

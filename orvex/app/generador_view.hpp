@@ -18,16 +18,16 @@ namespace orvex {
 
 class GeneradorView : public QDialog {
     Q_OBJECT
-public:
+  public:
     GeneradorView(Generador& logica, QWidget* parent = nullptr);
 
     // Shows the logic's state in the widgets.
     void refrescar();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void generar();
     void mostrar_progreso(std::uint64_t hecho, std::uint64_t total);
 

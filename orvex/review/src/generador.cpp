@@ -32,7 +32,9 @@ void Generador::CmbAnot_Click(int indice) {
     cmd_buscar_enabled = true;
 }
 
-void Generador::CmbAnot_LostFocus() { cmd_buscar_enabled = true; }
+void Generador::CmbAnot_LostFocus() {
+    cmd_buscar_enabled = true;
+}
 
 std::string Generador::Elegir_Archivo() {
     platform::FilePick pick;
@@ -82,8 +84,7 @@ void Generador::Cmd_Editar_Click() {
 
 FinTrabajo Generador::Cmd_Generar_Click() {
     Entorno entorno{install_, port_, pump, progreso, [this] { prueba = " ok"; }};
-    const std::string entrada =
-        ListDj_indice >= 0 ? ListDj[ListDj_indice] : std::string();
+    const std::string entrada = ListDj_indice >= 0 ? ListDj[ListDj_indice] : std::string();
     const std::string ano = CmbAnot_indice >= 0 ? CmbAnot[CmbAnot_indice] : std::string();
     return Revisar_Declaracion(entorno, entrada, ano, txt_archivo);
 }

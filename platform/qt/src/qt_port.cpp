@@ -18,47 +18,70 @@
 
 namespace platform {
 
-QString qt_text(const std::string& utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
+QString qt_text(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
 
-std::string utf8_of(const QString& text) { return text.toUtf8().toStdString(); }
+std::string utf8_of(const QString& text) {
+    return text.toUtf8().toStdString();
+}
 
-QString qt_text_cp1252(const std::string& bytes) { return qt_text(cp1252_to_utf8(bytes)); }
+QString qt_text_cp1252(const std::string& bytes) {
+    return qt_text(cp1252_to_utf8(bytes));
+}
 
 namespace {
 
 QMessageBox::StandardButtons standard_buttons(Buttons b) {
     switch (b) {
-        case Buttons::ok: return QMessageBox::Ok;
-        case Buttons::ok_cancel: return QMessageBox::Ok | QMessageBox::Cancel;
+        case Buttons::ok:
+            return QMessageBox::Ok;
+        case Buttons::ok_cancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
         case Buttons::abort_retry_ignore:
             return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
-        case Buttons::yes_no_cancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-        case Buttons::yes_no: return QMessageBox::Yes | QMessageBox::No;
-        case Buttons::retry_cancel: return QMessageBox::Retry | QMessageBox::Cancel;
+        case Buttons::yes_no_cancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case Buttons::yes_no:
+            return QMessageBox::Yes | QMessageBox::No;
+        case Buttons::retry_cancel:
+            return QMessageBox::Retry | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
 
 QMessageBox::Icon standard_icon(Icon i) {
     switch (i) {
-        case Icon::none: return QMessageBox::NoIcon;
-        case Icon::critical: return QMessageBox::Critical;
-        case Icon::question: return QMessageBox::Question;
-        case Icon::exclamation: return QMessageBox::Warning;
-        case Icon::information: return QMessageBox::Information;
+        case Icon::none:
+            return QMessageBox::NoIcon;
+        case Icon::critical:
+            return QMessageBox::Critical;
+        case Icon::question:
+            return QMessageBox::Question;
+        case Icon::exclamation:
+            return QMessageBox::Warning;
+        case Icon::information:
+            return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
 }
 
 Answer answer_of(int button) {
     switch (button) {
-        case QMessageBox::Ok: return Answer::ok;
-        case QMessageBox::Cancel: return Answer::cancel;
-        case QMessageBox::Abort: return Answer::abort;
-        case QMessageBox::Retry: return Answer::retry;
-        case QMessageBox::Ignore: return Answer::ignore;
-        case QMessageBox::Yes: return Answer::yes;
-        case QMessageBox::No: return Answer::no;
+        case QMessageBox::Ok:
+            return Answer::ok;
+        case QMessageBox::Cancel:
+            return Answer::cancel;
+        case QMessageBox::Abort:
+            return Answer::abort;
+        case QMessageBox::Retry:
+            return Answer::retry;
+        case QMessageBox::Ignore:
+            return Answer::ignore;
+        case QMessageBox::Yes:
+            return Answer::yes;
+        case QMessageBox::No:
+            return Answer::no;
     }
     return Answer::cancel;
 }
@@ -80,10 +103,11 @@ Answer QtPort::message(const std::string& text, const std::string& title, Button
 
 std::optional<std::filesystem::path> QtPort::pick_file(const FilePick& pick) {
     QFileDialog::Options options;
-    QString filter = pick.filter == "*.*" ? QStringLiteral("Todos los archivos (*)") : qt_text(pick.filter);
-    QString chosen = QFileDialog::getOpenFileName(parent_, qt_text(pick.title),
-                                                  QString::fromStdString(pick.start_folder.string()),
-                                                  filter, nullptr, options);
+    QString filter =
+        pick.filter == "*.*" ? QStringLiteral("Todos los archivos (*)") : qt_text(pick.filter);
+    QString chosen = QFileDialog::getOpenFileName(
+        parent_, qt_text(pick.title), QString::fromStdString(pick.start_folder.string()), filter,
+        nullptr, options);
     if (chosen.isEmpty()) return std::nullopt;
     return std::filesystem::path(chosen.toStdString());
 }
@@ -117,6 +141,7 @@ bool show_text_viewer(QWidget* parent, const std::filesystem::path& file) {
     text->setPlainText(shown);
     layout->addWidget(text);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Cerrar"));
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
     const int columns = 100;

@@ -1,5 +1,6 @@
 // The Qt windows of Orvex, run offscreen: the generator window bound to its
 // logic, the start-up sequence and the report viewer.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -7,16 +8,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "../../support/temp_folder.hpp"
-#include "test_env.hpp"
 #include "arranque.hpp"
 #include "generador_view.hpp"
 #include "orvex/generador.hpp"
 #include "platform/qt_port.hpp"
+#include "test_env.hpp"
 
 namespace fs = std::filesystem;
 using platform::ScriptedPort;
@@ -24,7 +24,9 @@ using testsupport::TempFolder;
 
 namespace {
 
-fs::path source_dir() { return std::getenv("ORVEX_SOURCE_DIR"); }
+fs::path source_dir() {
+    return std::getenv("ORVEX_SOURCE_DIR");
+}
 
 // A demo install tree in a temporary drive, with 7-Zip and the stamp library.
 struct Instalacion {
@@ -107,8 +109,9 @@ TEST(GeneradorQt, ReviewsTheDemoSamplesFromTheWindow) {
     ASSERT_FALSE(mensajes.empty());
     EXPECT_EQ(mensajes.front().title, "Archivo sin Errores");
     EXPECT_EQ(mensajes.back().title, "Generador de Archivo");
-    EXPECT_NE(mensajes.back().text.find("Se ha Generado el archivo Internet para el Formulario 1879"),
-              std::string::npos);
+    EXPECT_NE(
+        mensajes.back().text.find("Se ha Generado el archivo Internet para el Formulario 1879"),
+        std::string::npos);
     EXPECT_TRUE(fs::exists(demo.drive / "GEN_2018/zip/12345678.zip"));
 }
 

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "carpeta_temporal.hpp"
+#include "../../support/temp_folder.hpp"
 #include "orvex/catalogo.hpp"
 
 namespace orvex {
 namespace {
 
-using prueba::CarpetaTemporal;
+using testsupport::TempFolder;
 
 // A FORMATOSDJ.TXT line: form 1-4, type 6, length 8-11, modo 17.
 std::string formato(std::string_view form, char tipo, int largo, char modo) {
@@ -44,8 +44,8 @@ TEST(CargarFormatos, LineHelpersPutTheValuesAtTheirPositions) {
 }
 
 TEST(CargarFormatos, MissingFilesGiveAnEmptyTable) {
-    CarpetaTemporal dir;
-    TablaFormatos t = Cargar_Formatos(dir.raiz(), "1879");
+    TempFolder dir;
+    TablaFormatos t = Cargar_Formatos(dir.path(), "1879");
     for (const FormatoRegistro& f : t) {
         EXPECT_EQ(f.modo, ' ');
         EXPECT_EQ(f.largo, 0);
@@ -55,13 +55,13 @@ TEST(CargarFormatos, MissingFilesGiveAnEmptyTable) {
             EXPECT_EQ(c.clase, ' ');
         }
     }
-    EXPECT_TRUE(Cargar_Formularios(dir.raiz()).empty());
-    EXPECT_TRUE(Cargar_Anos(dir.raiz()).empty());
+    EXPECT_TRUE(Cargar_Formularios(dir.path()).empty());
+    EXPECT_TRUE(Cargar_Anos(dir.path()).empty());
 }
 
 TEST(CargarFormatos, ReadsOneFormAndSkipsBadLines) {
-    CarpetaTemporal dir;
-    dir.escribir("Sistema/FORMATOSDJ.TXT",
+    TempFolder dir;
+    dir.write("Sistema/FORMATOSDJ.TXT",
                  con_crlf({
                      formato("1879", '1', 120, 'U'),
                      formato("1887", '2', 999, 'M'),  // another form
@@ -74,7 +74,7 @@ TEST(CargarFormatos, ReadsOneFormAndSkipsBadLines) {
                      "1879 6",             // no length at all: skipped
                      "",
                  }) + formato("1879", '2', 250, 'U'));  // last line, no line end, overwrites
-    dir.escribir("Sistema/REGISTROSDJ.txt",
+    dir.write("Sistema/REGISTROSDJ.txt",
                  con_crlf({
                      registro("1879", '1', 1, 3, 6, 'N'), registro("1879", '2', 1, 2, 2, 'A'),
                      registro("1887", '2', 2, 50, 60, 'N'),  // another form
@@ -91,7 +91,7 @@ TEST(CargarFormatos, ReadsOneFormAndSkipsBadLines) {
                      "1879 2 06DESCRIPCION          30  35 N",  // blanks around numbers
                  }));
 
-    TablaFormatos t = Cargar_Formatos(dir.raiz(), "1879");
+    TablaFormatos t = Cargar_Formatos(dir.path(), "1879");
     EXPECT_EQ(t[1].modo, 'U');
     EXPECT_EQ(t[1].largo, 120);
     EXPECT_EQ(t[2].modo, 'U');
@@ -119,25 +119,25 @@ TEST(CargarFormatos, ReadsOneFormAndSkipsBadLines) {
         EXPECT_EQ(got.clase, c.clase) << c.tipo << "/" << c.campo;
     }
     // Nothing of form 1887 leaked in.
-    EXPECT_EQ(Cargar_Formatos(dir.raiz(), "1887")[2].largo, 999);
+    EXPECT_EQ(Cargar_Formatos(dir.path(), "1887")[2].largo, 999);
 }
 
 TEST(CargarFormatos, FileNamesAreFoundWhateverTheirLetterCase) {
-    CarpetaTemporal dir;
-    dir.escribir("sistema/formatosdj.txt", formato("1879", '1', 120, 'U') + "\n");
-    dir.escribir("sistema/REGISTROSDJ.TXT", registro("1879", '1', 9, 20, 27, 'N') + "\n");
-    TablaFormatos t = Cargar_Formatos(dir.raiz(), "1879");
+    TempFolder dir;
+    dir.write("sistema/formatosdj.txt", formato("1879", '1', 120, 'U') + "\n");
+    dir.write("sistema/REGISTROSDJ.TXT", registro("1879", '1', 9, 20, 27, 'N') + "\n");
+    TablaFormatos t = Cargar_Formatos(dir.path(), "1879");
     EXPECT_EQ(t[1].largo, 120);
     EXPECT_EQ(t[1].campos[9].desde, 20);
 }
 
 TEST(CargarFormatos, UndefinedFieldNineGivesAnEmptyRut) {
-    CarpetaTemporal dir;
-    dir.escribir("Sistema/FORMATOSDJ.TXT",
+    TempFolder dir;
+    dir.write("Sistema/FORMATOSDJ.TXT",
                  con_crlf({formato("1879", '1', 30, 'U'), formato("1879", '2', 30, 'U'),
                            formato("1879", '3', 30, 'U')}));
-    dir.escribir("Sistema/REGISTROSDJ.txt", con_crlf({registro("1879", '1', 10, 19, 19, 'A')}));
-    TablaFormatos t = Cargar_Formatos(dir.raiz(), "1879");
+    dir.write("Sistema/REGISTROSDJ.txt", con_crlf({registro("1879", '1', 10, 19, 19, 'A')}));
+    TablaFormatos t = Cargar_Formatos(dir.path(), "1879");
     TextoRegistro r;
     r.empezar(
         "1120181879"
@@ -148,11 +148,11 @@ TEST(CargarFormatos, UndefinedFieldNineGivesAnEmptyRut) {
 }
 
 TEST(CargarFormularios, ListsFormNumberCommaAndDescription) {
-    CarpetaTemporal dir;
-    dir.escribir("Sistema/FormsDJ.txt",
+    TempFolder dir;
+    dir.write("Sistema/FormsDJ.txt",
                  "1879 Retenciones art. 42 N\xB0"
                  "2\r\n\r\n1887-Sueldos\r\n1831\n");
-    std::vector<std::string> lista = Cargar_Formularios(dir.raiz());
+    std::vector<std::string> lista = Cargar_Formularios(dir.path());
     ASSERT_EQ(lista.size(), 3u);
     EXPECT_EQ(lista[0],
               "1879,Retenciones art. 42 N\xB0"
@@ -164,9 +164,9 @@ TEST(CargarFormularios, ListsFormNumberCommaAndDescription) {
 }
 
 TEST(CargarAnos, UpperCasesTheFirstFourCharacters) {
-    CarpetaTemporal dir;
-    dir.escribir("Sistema/anot.txt", "2018\r\nab\xF1z resto de la linea\r\n\r\n2016 x\r\n20\r\n");
-    std::vector<std::string> anos = Cargar_Anos(dir.raiz());
+    TempFolder dir;
+    dir.write("Sistema/anot.txt", "2018\r\nab\xF1z resto de la linea\r\n\r\n2016 x\r\n20\r\n");
+    std::vector<std::string> anos = Cargar_Anos(dir.path());
     EXPECT_EQ(anos, (std::vector<std::string>{"2018", "AB\xD1Z", "2016", "20"}));
 }
 

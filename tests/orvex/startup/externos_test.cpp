@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "carpeta_temporal.hpp"
+#include "../../support/temp_folder.hpp"
 #include "orvex/externos.hpp"
 #include "platform/messages.hpp"
 
@@ -8,20 +8,20 @@ namespace orvex {
 namespace {
 
 using Kind = platform::ScriptedPort::Call::Kind;
-using prueba::CarpetaTemporal;
+using testsupport::TempFolder;
 
 TEST(AbrirHoja, MissingWorkbookOpensNothing) {
-    CarpetaTemporal dir;
+    TempFolder dir;
     platform::ScriptedPort port;
-    EXPECT_FALSE(Abrir_Hoja(port, dir.raiz() / "Sistema" / "Formato.xls"));
+    EXPECT_FALSE(Abrir_Hoja(port, dir.path() / "Sistema" / "Formato.xls"));
     EXPECT_TRUE(port.calls.empty());
 }
 
 TEST(AbrirHoja, ExistingWorkbookGoesToTheDocumentOpener) {
-    CarpetaTemporal dir;
-    auto libro = dir.escribir("Sistema/formato.XLS", "xls");
+    TempFolder dir;
+    auto libro = dir.write("Sistema/formato.XLS", "xls");
     platform::ScriptedPort port;
-    ASSERT_TRUE(Abrir_Hoja(port, dir.raiz() / "Sistema" / "Formato.xls"));
+    ASSERT_TRUE(Abrir_Hoja(port, dir.path() / "Sistema" / "Formato.xls"));
     ASSERT_EQ(port.calls.size(), 1u);
     EXPECT_EQ(port.calls[0].kind, Kind::open_document);
     EXPECT_EQ(port.calls[0].text, libro.string());
@@ -31,8 +31,8 @@ TEST(AbrirHoja, ExistingWorkbookGoesToTheDocumentOpener) {
 }
 
 TEST(MostrarTexto, HandsTheFileToTheViewer) {
-    CarpetaTemporal dir;
-    auto leame = dir.escribir("Sistema/leame.ASC", "Instrucciones\r\n");
+    TempFolder dir;
+    auto leame = dir.write("Sistema/leame.ASC", "Instrucciones\r\n");
     platform::ScriptedPort port;
     EXPECT_TRUE(Mostrar_Texto(port, leame));
     ASSERT_EQ(port.calls.size(), 1u);

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "carpeta_temporal.hpp"
+#include "../../support/temp_folder.hpp"
 #include "orvex/sesion.hpp"
 
 namespace orvex {
 namespace {
 
-using prueba::CarpetaTemporal;
-using prueba::leer;
+using testsupport::TempFolder;
+using testsupport::read_file;
 
 TEST(ParesClaveValor, SplitAndJoin) {
     struct Caso {
@@ -37,33 +37,33 @@ TEST(ParesClaveValor, SplitAndJoin) {
 }
 
 TEST(AnotarArchivo, WritesOneTrimmedLineAndReplacesTheLastNote) {
-    CarpetaTemporal dir;
-    std::filesystem::create_directories(dir.raiz() / "registro");
-    const std::filesystem::path nota = dir.raiz() / "registro" / "GenDj.Tmp";
+    TempFolder dir;
+    std::filesystem::create_directories(dir.path() / "registro");
+    const std::filesystem::path nota = dir.path() / "registro" / "GenDj.Tmp";
 
-    ASSERT_TRUE(Anotar_Archivo(dir.raiz(), "  /home/ana/F1879 dic.txt "));
-    EXPECT_EQ(leer(nota), "FORM=/home/ana/F1879 dic.txt\r\n");
+    ASSERT_TRUE(Anotar_Archivo(dir.path(), "  /home/ana/F1879 dic.txt "));
+    EXPECT_EQ(testsupport::read_file(nota), "FORM=/home/ana/F1879 dic.txt\r\n");
 
-    ASSERT_TRUE(Anotar_Archivo(dir.raiz(), "/tmp/b.txt"));
-    EXPECT_EQ(leer(nota), "FORM=/tmp/b.txt\r\n");
+    ASSERT_TRUE(Anotar_Archivo(dir.path(), "/tmp/b.txt"));
+    EXPECT_EQ(testsupport::read_file(nota), "FORM=/tmp/b.txt\r\n");
 }
 
 TEST(AnotarArchivo, UsesAnExistingCaseVariantOfTheFolderAndFile) {
-    CarpetaTemporal dir;
-    dir.escribir("REGISTRO/gendj.tmp", "FORM=old\r\nFORM=older\r\n");
-    ASSERT_TRUE(Anotar_Archivo(dir.raiz(), "x.txt"));
-    EXPECT_EQ(leer(dir.raiz() / "REGISTRO" / "gendj.tmp"), "FORM=x.txt\r\n");
-    EXPECT_FALSE(std::filesystem::exists(dir.raiz() / "registro"));
+    TempFolder dir;
+    dir.write("REGISTRO/gendj.tmp", "FORM=old\r\nFORM=older\r\n");
+    ASSERT_TRUE(Anotar_Archivo(dir.path(), "x.txt"));
+    EXPECT_EQ(testsupport::read_file(dir.path() / "REGISTRO" / "gendj.tmp"), "FORM=x.txt\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "registro"));
 }
 
 TEST(AnotarArchivo, FailsWithoutRegistroAndDoesNotCreateIt) {
-    CarpetaTemporal dir;
-    EXPECT_FALSE(Anotar_Archivo(dir.raiz(), "/tmp/a.txt"));
-    EXPECT_TRUE(std::filesystem::is_empty(dir.raiz()));
+    TempFolder dir;
+    EXPECT_FALSE(Anotar_Archivo(dir.path(), "/tmp/a.txt"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 
     // A file named "registro" is no folder either.
-    dir.escribir("registro", "");
-    EXPECT_FALSE(Anotar_Archivo(dir.raiz(), "/tmp/a.txt"));
+    dir.write("registro", "");
+    EXPECT_FALSE(Anotar_Archivo(dir.path(), "/tmp/a.txt"));
 }
 
 }  // namespace

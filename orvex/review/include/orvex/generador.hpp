@@ -13,7 +13,7 @@
 namespace orvex {
 
 class Generador {
-public:
+  public:
     enum class Documento { ninguno, formato_registros, validaciones, instrucciones };
 
     Generador(std::filesystem::path install, platform::MessagePort& port)
@@ -62,7 +62,7 @@ public:
     std::string prueba;
     bool salir = false;  // "Salir" was pressed: the program ends at once
 
-private:
+  private:
     std::filesystem::path install_;
     platform::MessagePort& port_;
 };

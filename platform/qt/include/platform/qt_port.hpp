@@ -15,18 +15,18 @@ std::string utf8_of(const QString& text);
 QString qt_text_cp1252(const std::string& bytes);
 
 class QtPort final : public MessagePort {
-public:
+  public:
     // Dialogs are shown over `parent` (may change while the program runs).
     explicit QtPort(QWidget* parent = nullptr) : parent_(parent) {}
     void set_parent(QWidget* parent) { parent_ = parent; }
 
-    Answer message(const std::string& text, const std::string& title,
-                   Buttons buttons = Buttons::ok, Icon icon = Icon::none) override;
+    Answer message(const std::string& text, const std::string& title, Buttons buttons = Buttons::ok,
+                   Icon icon = Icon::none) override;
     std::optional<std::filesystem::path> pick_file(const FilePick& pick) override;
     bool show_text_file(const std::filesystem::path& file) override;
     bool open_document(const std::filesystem::path& file) override;
 
-private:
+  private:
     QWidget* parent_;
 };
 
