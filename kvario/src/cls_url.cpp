@@ -1,0 +1,502 @@
+#include "cls_url.hpp"
+
+#include <new>
+
+#include "archivo.hpp"
+#include "platform/text.hpp"
+
+namespace kvario {
+
+namespace fs = std::filesystem;
+using comp::ComponentError;
+using comp::Variant;
+using platform::Buttons;
+using platform::Icon;
+using platform::RuntimeError;
+using T = Variant::Type;
+
+namespace {
+
+constexpr const char* kVersion = "3.1.485";
+constexpr const char* kTituloPrueba = "Error no definido -Versión Prueba";
+
+// The error that is being handled, as number and description (UTF-8).
+RuntimeError error_actual() {
+    try {
+        throw;
+    } catch (const Falla& f) {
+        return f.error;
+    } catch (const ComponentError& e) {
+        return e.error();
+    } catch (const std::bad_alloc&) {
+        return RuntimeError::from(platform::err::out_of_memory);
+    } catch (const std::exception& e) {
+        return {platform::err::device_io, e.what()};
+    } catch (...) {
+        return RuntimeError::from(platform::err::device_io);
+    }
+}
+
+// Error texts are kept, and handed to callers, in Windows-1252.
+std::string ansi(const std::string& utf8) {
+    return platform::utf8_to_cp1252(utf8);
+}
+
+enum Miembro {
+    kColDatosURL,
+    kCerrar,
+    kCrearIndice,
+    kAddValor,
+    kVersionMiembro,
+    kAddValorHeader,
+    kDelValor,
+    kGetValor,
+    kGetidxKey,
+    kGetidxValor,
+    kEscribirDatos,
+    kNuevoArchivo,
+    kLeerDatos,
+    kLeerDatosHeader,
+    kMoverArchivo,
+    kUbicacionArchivo,
+    kMensajeError,
+    kUbicacionArchivo2,
+    kCantidad
+};
+
+}  // namespace
+
+const comp::ClassInfo& ClsURL::info() {
+    static const comp::ClassInfo i = [] {
+        using comp::call_get, comp::call_let, comp::call_method, comp::call_set;
+        const comp::Parameter codigo{"Codigo", T::text, false};
+        const comp::Parameter valor{"Valor", T::text, false};
+        const comp::Parameter codigo_ref{"Codigo", T::text, true};
+        const comp::Parameter indice{"indice_numerico", T::int32, true};
+        return comp::ClassInfo("clsURL",
+                               {
+                                   {"colDatosURL", call_get | call_set, {}, T::object},
+                                   {"Cerrar", call_method, {}, T::empty},
+                                   {"Crear_indice_de_elementos", call_method, {}, T::boolean},
+                                   {"ADD_Valor", call_method, {codigo, valor}, T::empty},
+                                   {"Version", call_method, {}, T::text},
+                                   {"ADD_Valor_Header", call_method, {codigo, valor}, T::empty},
+                                   {"DEL_Valor", call_method, {codigo_ref}, T::empty},
+                                   {"Get_Valor", call_method, {codigo_ref}, T::text},
+                                   {"GETidx_Key", call_method, {indice}, T::text},
+                                   {"GETidx_Valor", call_method, {indice}, T::text},
+                                   {"EscribirDatos", call_method, {}, T::boolean},
+                                   {"Nuevo_Archivo", call_method, {}, T::boolean},
+                                   {"LeerDatos", call_method, {}, T::boolean},
+                                   {"LeerDatos_Header", call_method, {}, T::boolean},
+                                   {"MoverArchivo",
+                                    call_method,
+                                    {{"fileOrigen", T::text, true}, {"FileDestino", T::text, true}},
+                                    T::boolean},
+                                   {"UbicacionArchivo", call_let, {}, T::text},
+                                   {"MensajeError", call_get, {}, T::text},
+                                   {"UbicacionArchivo2", call_let, {}, T::text},
+                                   {"Cantidad_de_Elementos", call_get, {}, T::int32},
+                               });
+    }();
+    return i;
+}
+
+Variant ClsURL::invoke(int member, comp::CallKind kind, std::span<Variant> a) {
+    switch (Miembro(member)) {
+        case kColDatosURL:
+            if (kind == comp::call_set) {
+                comp::ObjectRef o = a[0].to_object();
+                if (!o) {
+                    colDatosURL(nullptr);
+                } else if (auto* c = dynamic_cast<Coleccion*>(o.get())) {
+                    colDatosURL(c->lista());
+                } else {
+                    throw ComponentError(platform::err::type_mismatch);
+                }
+                return {};
+            }
+            return Variant(comp::ObjectRef(std::make_shared<Coleccion>(colDatosURL())));
+        case kCerrar:
+            Cerrar();
+            return {};
+        case kCrearIndice:
+            return Crear_indice_de_elementos();
+        case kAddValor:
+            ADD_Valor(a[0].text(), a[1].text());
+            return {};
+        case kVersionMiembro:
+            return Version();
+        case kAddValorHeader:
+            ADD_Valor_Header(a[0].text(), a[1].text());
+            return {};
+        case kDelValor:
+            DEL_Valor(a[0].text());
+            return {};
+        case kGetValor:
+            return Get_Valor(a[0].text());
+        case kGetidxKey:
+            return GETidx_Key(a[0].to_int32());
+        case kGetidxValor:
+            return GETidx_Valor(a[0].to_int32());
+        case kEscribirDatos:
+            return EscribirDatos();
+        case kNuevoArchivo:
+            return Nuevo_Archivo();
+        case kLeerDatos:
+            return LeerDatos();
+        case kLeerDatosHeader:
+            return LeerDatos_Header();
+        case kMoverArchivo:
+            return MoverArchivo(a[0].text(), a[1].text());
+        case kUbicacionArchivo:
+            UbicacionArchivo(a[0].text());
+            return {};
+        case kMensajeError:
+            return MensajeError();
+        case kUbicacionArchivo2:
+            UbicacionArchivo2(a[0].text());
+            return {};
+        case kCantidad:
+            return Cantidad_de_Elementos();
+    }
+    throw ComponentError(platform::err::no_such_member);
+}
+
+ListaPares& ClsURL::lista() {
+    if (!lista_) lista_ = std::make_shared<ListaPares>();
+    return *lista_;
+}
+
+std::shared_ptr<ListaPares> ClsURL::colDatosURL() {
+    lista();
+    return lista_;
+}
+
+void ClsURL::colDatosURL(std::shared_ptr<ListaPares> lista) {
+    lista_ = std::move(lista);
+}
+
+void ClsURL::Cerrar() {
+    try {
+        ruta_completa_.clear();
+        while (!lista().empty()) {
+            lista().quitar_primero();
+            comp::pump_events();
+        }
+    } catch (...) {
+        RuntimeError e = error_actual();
+        comp::show_message("Error:" + std::to_string(e.number) + ":" + e.description, "",
+                           Buttons::ok, Icon::none);
+    }
+}
+
+bool ClsURL::Crear_indice_de_elementos() {
+    try {
+        indice_.assign(lista().size() + 1, std::string());
+        std::size_t i = 0;
+        for (const Entrada e : lista()) indice_[i++] = Clave_de_Par(e.texto);
+        indice_hecho_ = true;
+        return true;
+    } catch (...) {
+        error_ = "Error al crear indice: " + ansi(error_actual().description);
+        return false;
+    }
+}
+
+void ClsURL::ADD_Valor(const std::string& Codigo, const std::string& Valor) {
+    try {
+        std::string texto = Codigo + "=" + Valor;
+        if (!lista().agregar(Codigo, texto)) {
+            // The key is there: the entry is replaced and becomes the last one.
+            lista().quitar(Codigo);
+            lista().agregar(Codigo, texto);
+        }
+        comp::pump_events();
+    } catch (...) {
+        comp::show_message("Error", kTituloPrueba, Buttons::ok, Icon::critical);
+    }
+}
+
+std::string ClsURL::Version() {
+    try {
+        return kVersion;
+    } catch (...) {
+        comp::show_message("Error", "Error:" + error_actual().description, Buttons::ok,
+                           Icon::critical);
+        return {};
+    }
+}
+
+void ClsURL::ADD_Valor_Header(const std::string& Codigo, const std::string& Valor) {
+    if (lista().empty()) {  // there is no first entry to insert before
+        ADD_Valor(Codigo, Valor);
+        return;
+    }
+    try {
+        std::string texto = Codigo + "=" + Valor;
+        lista().quitar(Codigo);
+        if (lista().empty()) {  // the key was the only entry
+            ADD_Valor(Codigo, Valor);
+            return;
+        }
+        try {
+            lista().insertar_al_frente(Codigo, texto);
+        } catch (...) {
+            RuntimeError e = error_actual();
+            comp::show_message("Error:" + std::to_string(e.number) + "," + e.description,
+                               kTituloPrueba, Buttons::ok, Icon::critical);
+            return;
+        }
+        comp::pump_events();
+    } catch (...) {
+        // Any other failure passes silently.
+    }
+}
+
+void ClsURL::DEL_Valor(const std::string& Codigo) {
+    try {
+        lista().quitar(Codigo);  // a missing key is no error
+    } catch (...) {
+        RuntimeError e = error_actual();
+        comp::show_message("Error:" + std::to_string(e.number) + e.description, "Error",
+                           Buttons::ok, Icon::critical);
+    }
+}
+
+std::string ClsURL::Get_Valor(const std::string& Codigo) {
+    try {
+        Entrada e;
+        return lista().buscar(Codigo, e) ? std::string(Valor_de_Par(e.texto)) : std::string();
+    } catch (...) {
+        RuntimeError e = error_actual();
+        comp::show_message("Error:" + std::to_string(e.number) + e.description, "Error",
+                           Buttons::ok, Icon::critical);
+        return {};
+    }
+}
+
+bool ClsURL::entrada_del_indice(std::int32_t i, Entrada& e) {
+    // Slot n, past the last entry, holds "" and names nothing.
+    if (!indice_hecho_ || i < 0 || std::size_t(i) + 1 >= indice_.size()) return false;
+    const std::string& clave = indice_[std::size_t(i)];
+    return !clave.empty() && lista().buscar(clave, e);
+}
+
+std::string ClsURL::GETidx_Key(std::int32_t indice_numerico) {
+    try {
+        Entrada e;
+        return entrada_del_indice(indice_numerico, e) ? std::string(Clave_de_Par(e.texto))
+                                                      : std::string();
+    } catch (...) {
+        return {};
+    }
+}
+
+std::string ClsURL::GETidx_Valor(std::int32_t indice_numerico) {
+    try {
+        Entrada e;
+        return entrada_del_indice(indice_numerico, e) ? std::string(Valor_de_Par(e.texto))
+                                                      : std::string();
+    } catch (...) {
+        return {};
+    }
+}
+
+std::string ClsURL::ruta_de_datos() const {
+    return ruta_completa_.empty() ? carpeta_ + "/FORMS/TEMP/temporal.txt" : ruta_completa_;
+}
+
+bool ClsURL::EscribirDatos() {
+    try {
+        const std::string datos = ruta_de_datos();
+        std::string temporal = datos;
+        if (!temporal.empty()) temporal.back() = 'p';  // "temporal.txt" goes through "temporal.txp"
+        if (!Grabar_Pares(temporal)) return false;
+        // The temporary file stays; the data file is replaced by a whole copy of it.
+        return reemplazar_con_copia(a_ruta(temporal), a_ruta(datos));
+    } catch (...) {
+        return false;
+    }
+}
+
+bool ClsURL::Nuevo_Archivo() {
+    try {
+        lista_ = std::make_shared<ListaPares>();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool ClsURL::LeerDatos() {
+    std::string ruta;
+    try {
+        ruta = ruta_de_datos();
+    } catch (...) {
+        comp::show_message("Error en Kvario " + error_actual().description, "", Buttons::ok,
+                           Icon::none);
+        return false;
+    }
+    return Leer_Pares(ruta, false);
+}
+
+bool ClsURL::LeerDatos_Header() {
+    std::string ruta;
+    try {
+        ruta = ruta_de_datos();
+    } catch (...) {
+        comp::show_message("Error en Kvario " + error_actual().description, "", Buttons::ok,
+                           Icon::none);
+        return false;
+    }
+    return Leer_Pares(ruta, true);
+}
+
+bool ClsURL::MoverArchivo(const std::string& fileOrigen, const std::string& FileDestino) {
+    try {
+        lista_.reset();
+        return Leer_Pares(fileOrigen, false) && Grabar_Pares(FileDestino);
+    } catch (...) {
+        return false;
+    }
+}
+
+std::int32_t ClsURL::Cantidad_de_Elementos() {
+    return std::int32_t(lista().size());
+}
+
+bool ClsURL::Leer_Pares(const std::string& ruta, bool solo_cabecera) {
+    if (lista_ && !lista_->empty()) lista_ = std::make_shared<ListaPares>();
+    try {
+        lista();
+        const fs::path archivo = a_ruta(ruta);
+        if (!hay_archivo(archivo)) return true;
+        if (!solo_cabecera) {  // a header is a few entries, however large the file
+            const std::size_t largo = std::size_t(largo_de(archivo));
+            lista().reservar(largo / 24, largo);  // 24 bytes: a usual entry
+        }
+        // Agregar_Par for every segment with "=", a group at a time; a key
+        // already present keeps its first entry.
+        std::vector<Entrada> pares;
+        leer_segmentos(archivo, [&](std::span<const std::string_view> segmentos, bool final) {
+            pares.clear();
+            bool seguir = true;
+            for (std::string_view seg : segmentos) {
+                const std::size_t igual = seg.find('=');
+                if (igual == std::string_view::npos) continue;  // no pair: skipped
+                const std::string_view clave = seg.substr(0, igual);
+                // The header ends at the first item; a last segment without "&" is not tested.
+                if (solo_cabecera && !final && clave == "ITEM1") {
+                    seguir = false;
+                    break;
+                }
+                pares.push_back({clave, seg});
+            }
+            lista().agregar_varias(pares);
+            return seguir;
+        });
+        return true;
+    } catch (...) {
+        RuntimeError e = error_actual();
+        comp::show_message(std::to_string(e.number) + ":" + e.description, "Error en Kvario",
+                           Buttons::ok, Icon::critical);
+        error_ = "Error leer Datos: " + ansi(e.description);
+        return false;
+    }
+}
+
+bool ClsURL::Grabar_Pares(const std::string& ruta) {
+    std::size_t escritas = 0;
+    try {
+        const ListaPares& l = lista();
+        if (!l.empty()) {
+            Escritor archivo(a_ruta(ruta));
+            for (const Entrada e : l) {
+                if (platform::trim(Clave_de_Par(e.texto)).empty() ||
+                    platform::trim(Valor_de_Par(e.texto)).empty())
+                    continue;  // empty and blank values are not saved
+                archivo.escribir(e.texto);
+                archivo.escribir("&");
+                ++escritas;
+            }
+            archivo.cerrar();
+        }
+    } catch (...) {
+        error_ = "Error al Escribir Datos: " + ansi(error_actual().description);
+        return false;
+    }
+    if (escritas == 0) {
+        error_ = "No se grabaron datos en el archivo:" + ruta;
+        return false;
+    }
+    return true;
+}
+
+// ---- colDatosURL ----
+
+const comp::ClassInfo& Coleccion::info() {
+    using comp::call_get, comp::call_method;
+    static const comp::ClassInfo i(
+        "Collection",
+        {
+            {"Add", call_method, {{"Item", T::text, false}, {"Key", T::text, false}}, T::empty},
+            {"Count", call_get, {}, T::int32},
+            {"Item", call_method | call_get, {{"Index", T::empty, false}}, T::text},
+            {"Remove", call_method, {{"Index", T::empty, false}}, T::empty},
+        });
+    return i;
+}
+
+Entrada Coleccion::entrada(const Variant& indice) const {
+    Entrada e;
+    if (indice.type() == T::text) {
+        if (!lista_->buscar(indice.text(), e)) throw ComponentError(platform::err::invalid_call);
+        return e;
+    }
+    std::int32_t posicion = indice.to_int32();
+    if (posicion < 1 || !lista_->en_posicion(std::size_t(posicion), e))
+        throw ComponentError(platform::err::subscript);
+    return e;
+}
+
+Variant Coleccion::invoke(int member, comp::CallKind, std::span<Variant> a) {
+    switch (member) {
+        case 0:
+            if (!lista_->agregar(a[1].text(), a[0].text()))
+                throw ComponentError(platform::err::key_present);
+            return {};
+        case 1:
+            return std::int32_t(lista_->size());
+        case 2:
+            return std::string(entrada(a[0]).texto);
+        case 3:
+            lista_->quitar(std::string(entrada(a[0]).clave));
+            return {};
+    }
+    throw ComponentError(platform::err::no_such_member);
+}
+
+// ---- clsCodigoValor ----
+
+const comp::ClassInfo& ClsCodigoValor::info() {
+    using comp::call_get, comp::call_let;
+    static const comp::ClassInfo i("clsCodigoValor",
+                                   {
+                                       {"Codigo", call_get | call_let, {}, T::text},
+                                       {"Valor", call_get | call_let, {}, T::text},
+                                   });
+    return i;
+}
+
+Variant ClsCodigoValor::invoke(int member, comp::CallKind kind, std::span<Variant> a) {
+    std::string* campo = member == 0 ? &codigo_ : member == 1 ? &valor_ : nullptr;
+    if (!campo) throw ComponentError(platform::err::no_such_member);
+    if (kind == comp::call_let) {
+        *campo = a[0].text();
+        return {};
+    }
+    return *campo;
+}
+
+}  // namespace kvario
