@@ -4,6 +4,7 @@
 #include <utility>
 
 #if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
 #include <immintrin.h>
 #define SIGMAR_HAVE_SHA_EXT 1
 #endif
@@ -156,8 +157,11 @@ bool engine_available(Engine engine) {
         return true;
     }
 #ifdef SIGMAR_HAVE_SHA_EXT
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1");
+    // CPUID leaf 1 ECX bit 19: SSE4.1; leaf 7 EBX bit 29: SHA extensions.
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & (1u << 19))) return false;
+    if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
+    return (b & (1u << 29)) != 0;
 #else
     return false;
 #endif
