@@ -28,8 +28,8 @@ const std::filesystem::path& instalacion() {
         std::string campos;
         auto campo = [&](int tipo, int n, int desde, int hasta) {
             char linea[64];
-            std::snprintf(linea, sizeof linea, "1831 %d %02d%-20s%03d %03d N\r\n", tipo, n,
-                          "CAMPO", desde, hasta);
+            std::snprintf(linea, sizeof linea, "1831 %d %02d%-20s%03d %03d N\r\n", tipo, n, "CAMPO",
+                          desde, hasta);
             campos += linea;
         };
         for (int n = 1; n <= 10; ++n) campo(1, n, 3 + 3 * n, 5 + 3 * n);
