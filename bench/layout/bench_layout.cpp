@@ -5,12 +5,8 @@
 //
 //   bench_layout [folder]   (default: the system's temporary folder)
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -18,22 +14,16 @@
 #include <string_view>
 #include <vector>
 
+#include "common/medicion.hpp"
 #include "orvex/catalogo.hpp"
 #include "platform/lines.hpp"
 
-extern char** environ;
-
 namespace fs = std::filesystem;
-using Reloj = std::chrono::steady_clock;
 
 namespace {
 
 constexpr int kInformados = 1'000'000;
 constexpr int kAncho2 = 250;
-
-double segundos(Reloj::time_point desde) {
-    return std::chrono::duration<double>(Reloj::now() - desde).count();
-}
 
 void escribir(const fs::path& p, const std::vector<std::string>& lineas) {
     platform::LineWriter w(p, platform::LineWriter::Mode::truncate);
@@ -72,27 +62,10 @@ void declaracion(const fs::path& p) {
     w.close();
 }
 
-// Runs `wc -l path` without a shell and returns its output.
+// The output of `wc -l path`.
 std::string wc_l(const fs::path& p) {
-    int tubo[2];
-    if (::pipe(tubo) != 0) return "";
-    posix_spawn_file_actions_t acciones;
-    posix_spawn_file_actions_init(&acciones);
-    posix_spawn_file_actions_adddup2(&acciones, tubo[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&acciones, tubo[0]);
-    std::string ruta = p.string();
-    char* argv[] = {const_cast<char*>("wc"), const_cast<char*>("-l"), ruta.data(), nullptr};
-    pid_t pid;
-    int rc = posix_spawnp(&pid, "wc", &acciones, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&acciones);
-    ::close(tubo[1]);
     std::string salida;
-    char buf[256];
-    ssize_t n;
-    while ((n = ::read(tubo[0], buf, sizeof buf)) > 0) salida.append(buf, static_cast<size_t>(n));
-    ::close(tubo[0]);
-    if (rc == 0) ::waitpid(pid, nullptr, 0);
-    while (!salida.empty() && salida.back() == '\n') salida.pop_back();
+    bench::correr({"wc", "-l", p.string()}, &salida);
     return salida;
 }
 
@@ -120,16 +93,16 @@ Pasada revisar(const fs::path& install, const fs::path& archivo) {
 void seccion(int n) {
     std::string l(kAncho2, 'x');
     l[0] = '2';
-    auto t0 = Reloj::now();
     orvex::TextoRegistro r;
-    r.empezar(l);
-    for (int i = 1; i < n; ++i) r.agregar(l);
-    const double armar = segundos(t0);
-    t0 = Reloj::now();
+    const double armar = bench::segundos([&] {
+        r.empezar(l);
+        for (int i = 1; i < n; ++i) r.agregar(l);
+    });
     std::uint64_t suma = 0;
     const std::uint64_t largo = r.largo();
-    for (std::uint64_t d = 1; d < largo; d += largo / 1000) suma += r.tramo(d, 20).size();
-    const double leer = segundos(t0);
+    const double leer = bench::segundos([&] {
+        for (std::uint64_t d = 1; d < largo; d += largo / 1000) suma += r.tramo(d, 20).size();
+    });
     std::printf(
         "  %7d lines: build %8.2f ms, record text %15llu characters, 1000 ranges %6.2f ms"
         " (%llu)\n",
@@ -146,19 +119,16 @@ int main(int argc, char** argv) {
     catalogo(install);
     const fs::path archivo = install / "F1879.txt";
 
-    auto t0 = Reloj::now();
-    declaracion(archivo);
+    const double escrita = bench::segundos([&] { declaracion(archivo); });
     std::printf("declaration: %llu bytes, written in %.2f s\n",
-                static_cast<unsigned long long>(fs::file_size(archivo)), segundos(t0));
+                static_cast<unsigned long long>(fs::file_size(archivo)), escrita);
 
     wc_l(archivo);  // warms the page cache for both timings
     for (int vuelta = 1; vuelta <= 2; ++vuelta) {
-        t0 = Reloj::now();
-        Pasada p = revisar(install, archivo);
-        const double nuestro = segundos(t0);
-        t0 = Reloj::now();
-        const std::string wc = wc_l(archivo);
-        const double suyo = segundos(t0);
+        Pasada p;
+        const double nuestro = bench::segundos([&] { p = revisar(install, archivo); });
+        std::string wc;
+        const double suyo = bench::segundos([&] { wc = wc_l(archivo); });
         std::printf(
             "run %d: layout + records + fields 1-5: %.3f s (%llu records, %.2f M/s, check %llu)"
             "   wc -l: %.3f s (%s)\n",

@@ -8,22 +8,19 @@
 //
 // FOLDER (default: a new folder under the system's temporary folder) receives
 // the install tree and the generated declarations; it is removed at the end.
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <array>
-#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "common/declaracion_sintetica.hpp"
+#include "common/medicion.hpp"
 #include "orvex/revision.hpp"
 #include "platform/messages.hpp"
 
@@ -31,82 +28,25 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kLargo = 250;
 constexpr int kRepeticiones = 3;
-
-double segundos(const std::function<void()>& f) {
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-// Best of a few runs, the file being in the page cache after the first.
-double mejor(const std::function<void()>& f) {
-    double t = 1e300;
-    for (int i = 0; i < kRepeticiones; ++i) t = std::min(t, segundos(f));
-    return t;
-}
-
-std::string rellenar(std::string s) {
-    s.resize(kLargo, '0');
-    return s;
-}
-
-void escribir(const fs::path& p, const std::string& texto) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << texto;
-}
-
-std::string formato(int tipo, char modo) {
-    char linea[32];
-    std::snprintf(linea, sizeof linea, "%s %d %04d     %c", "1879", tipo, kLargo, modo);
-    return linea;
-}
-
-std::string campo(int tipo, int n, int desde, int hasta) {
-    char linea[64];
-    std::snprintf(linea, sizeof linea, "1879 %d %02d%-20s%03d %03d N", tipo, n, "CAMPO", desde,
-                  hasta);
-    return linea;
-}
 
 // Catalogue of form 1879 with 250-character records; `modo2` is the informados' modo.
 void catalogo(const fs::path& install, char modo2) {
-    std::string formatos =
-        formato(1, 'U') + "\r\n" + formato(2, modo2) + "\r\n" + formato(3, 'U') + "\r\n";
-    std::string campos;
-    for (auto [n, d, h] : {std::array{1, 3, 6},
-                           {2, 11, 11},
-                           {3, 12, 18},
-                           {4, 19, 19},
-                           {5, 20, 27},
-                           {6, 28, 28},
-                           {8, 29, 35},
-                           {9, 36, 43},
-                           {10, 44, 44}})
-        campos += campo(1, n, d, h) + "\r\n";
-    for (auto [n, d, h] : {std::array{1, 2, 2}, {2, 3, 9}, {3, 10, 10}, {4, 11, 18}, {5, 19, 19}})
-        campos += campo(2, n, d, h) + "\r\n";
-    for (auto [n, d, h] :
-         {std::array{2, 3, 9}, {4, 10, 17}, {5, 18, 18}, {7, 19, 20}, {8, 21, 23}, {9, 24, 27}})
-        campos += campo(3, n, d, h) + "\r\n";
-    escribir(install / "Sistema/FORMATOSDJ.TXT", formatos);
-    escribir(install / "Sistema/REGISTROSDJ.txt", campos);
-    fs::create_directories(install / "registro");
+    const bench::Campos tipo1 = {{1, 3, 6},   {2, 11, 11}, {3, 12, 18}, {4, 19, 19}, {5, 20, 27},
+                                 {6, 28, 28}, {8, 29, 35}, {9, 36, 43}, {10, 44, 44}};
+    bench::catalogo(install, modo2, tipo1,
+                    {{1, 2, 2}, {2, 3, 9}, {3, 10, 10}, {4, 11, 18}, {5, 19, 19}},
+                    {{2, 3, 9}, {4, 10, 17}, {5, 18, 18}, {7, 19, 20}, {8, 21, 23}, {9, 24, 27}});
 }
 
 // A declaration of `n` informado lines of 250 characters.
 void declaracion(const fs::path& p, long n) {
     const std::string rut = "12345678", folio = "8023401";
-    const std::string uno = rellenar("112018" + std::string("1879") + "M" + folio + "O" +
-                                     std::string(8, ' ') + " " + std::string(7, ' ') + rut + "9");
-    const std::string dos = rellenar("2M" + folio + "O" + rut + "9") + "\r\n";
-    const std::string tres31 = rellenar("31" + folio + rut + "9");
-    const std::string tres32 = rellenar("32" + folio + rut + "9" + "00   0000");
-    std::ofstream out(p, std::ios::binary);
-    out << uno << "\r\n";
-    for (long i = 0; i < n; ++i) out << dos;
-    out << tres31 << "\r\n" << tres32 << "\r\n";
+    bench::declaracion(p,
+                       "112018" + std::string("1879") + "M" + folio + "O" + std::string(8, ' ') +
+                           " " + std::string(7, ' ') + rut + "9",
+                       "2M" + folio + "O" + rut + "9", n,
+                       {"31" + folio + rut + "9", "32" + folio + rut + "9" + "00   0000"});
 }
 
 struct Medida {
@@ -120,7 +60,7 @@ Medida revisar(const fs::path& install, const fs::path& archivo) {
     platform::ScriptedPort port;
     orvex::Entorno entorno{install, port, {}, {}, {}};
     Medida m;
-    m.segundos = mejor([&] {
+    m.segundos = bench::mejor(kRepeticiones, [&] {
         orvex::ResultadoRevision r = orvex::Revisar(entorno, "1879,F", "2018", archivo.string());
         m.errores = r.estado.errores;
         m.tipo2 = r.estado.cantidad_tipo2;
@@ -151,23 +91,6 @@ Medida revisar_aparte(const fs::path& install, const fs::path& archivo) {
     return m;
 }
 
-// Runs a program with its output thrown away and waits for it (a blocking
-// wait, so that no polling pause is timed).
-void correr(const std::vector<std::string>& argv) {
-    pid_t pid = fork();
-    if (pid == 0) {
-        int nulo = open("/dev/null", O_WRONLY);
-        dup2(nulo, 1);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int estado = 0;
-    waitpid(pid, &estado, 0);
-}
-
 double mb(std::uintmax_t bytes) {
     return static_cast<double>(bytes) / (1024.0 * 1024.0);
 }
@@ -187,7 +110,7 @@ int main(int argc, char** argv) {
     const fs::path archivo_u = base / "u/dj.txt";
     declaracion(archivo_u, lineas);
     const std::vector<std::string> wc{"wc", "-l", archivo_u.string()};
-    const double t_wc = mejor([&] { correr(wc); });
+    const double t_wc = bench::mejor(kRepeticiones, [&] { bench::correr(wc); });
     Medida u = revisar_aparte(install_u, archivo_u);
     std::printf("One-line informados: %ld lines, %.1f MB\n", lineas + 3,
                 mb(fs::file_size(archivo_u)));

@@ -4,12 +4,9 @@
 //   sigmar_bench [FOLDER] [MEGABYTES]    defaults: $TMPDIR or /tmp, 256
 
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,17 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "common/medicion.hpp"
 #include "sha0.hpp"
 #include "sigmar/sigmar.h"
 #include "stamp.hpp"
 
-extern char** environ;
-
 namespace {
 
 constexpr int kRounds = 7;
-
-using Clock = std::chrono::steady_clock;
 
 struct Contender {
     std::string name;
@@ -46,9 +40,7 @@ void measure(std::vector<Contender>& contenders) {
                 continue;
             }
             c.prepare();
-            const auto start = Clock::now();
-            c.failed = !c.work();
-            c.best = std::min(c.best, std::chrono::duration<double>(Clock::now() - start).count());
+            c.best = std::min(c.best, bench::segundos([&] { c.failed = !c.work(); }));
         }
     }
 }
@@ -62,29 +54,6 @@ void report(const std::vector<Contender>& contenders, double megabytes) {
                         megabytes / c.best);
         }
     }
-}
-
-// Runs a program with its output thrown away; true when it exits with 0.
-bool run_quiet(const std::vector<std::string>& argv) {
-    std::vector<char*> args;
-    for (const auto& a : argv) {
-        args.push_back(const_cast<char*>(a.c_str()));
-    }
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid;
-    const int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) {
-        return false;
-    }
-    int status = 0;
-    if (::waitpid(pid, &status, 0) < 0) {
-        return false;
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // size bytes of varied content with twenty "0" at offsets 31 to 50.
@@ -141,7 +110,7 @@ int main(int argc, char** argv) {
         std::perror(path.c_str());
         return 1;
     }
-    run_quiet({"cat", path});  // into the page cache, as a freshly written upload file is
+    bench::correr({"cat", path});  // into the page cache, as a freshly written upload file is
 
     using sigmarlib::Engine;
     const bool sha_ext = sigmarlib::engine_available(Engine::sha_ext);
@@ -171,9 +140,9 @@ int main(int argc, char** argv) {
     if (sha_ext) {
         contenders.push_back({"SHA-0 in memory, SHA extensions", in_memory(Engine::sha_ext)});
     }
-    contenders.push_back({"sha1sum", [&] { return run_quiet({"sha1sum", path}); }});
+    contenders.push_back({"sha1sum", [&] { return bench::correr({"sha1sum", path}); }});
     contenders.push_back({"openssl dgst -sha1", [&] {
-                              return run_quiet({"openssl", "dgst", "-sha1", path});
+                              return bench::correr({"openssl", "dgst", "-sha1", path});
                           }});
 
     std::printf("%zu MiB file %s, best of %d rounds (MB = 10^6 bytes)\n", megabytes, path.c_str(),

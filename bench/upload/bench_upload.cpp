@@ -8,15 +8,14 @@
 // the install tree and the generated declaration; it is removed at the end.
 #include <unistd.h>
 
-#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <string>
-#include <vector>
 
+#include "common/declaracion_sintetica.hpp"
+#include "common/medicion.hpp"
 #include "orvex/empaquetado.hpp"
 #include "orvex/generacion.hpp"
 #include "orvex/revision.hpp"
@@ -27,65 +26,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kLargo = 250;
-
-double segundos(const std::function<void()>& f) {
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-std::string rellenar(std::string s) {
-    s.resize(kLargo, '0');
-    return s;
-}
-
-void escribir(const fs::path& p, const std::string& texto) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << texto;
-}
-
-// A catalogue line of FORMATOSDJ.TXT: form, type at 6, length at 8-11, modo at 17.
-std::string formato(int tipo) {
-    char linea[32];
-    std::snprintf(linea, sizeof linea, "1879 %d %04d     U", tipo, kLargo);
-    return linea;
-}
-
-// A line of REGISTROSDJ.txt: form, type at 6, field at 8-9, from at 30-32, to at 34-36.
-std::string campo(int tipo, int n, int desde, int hasta) {
-    char linea[64];
-    std::snprintf(linea, sizeof linea, "1879 %d %02d%-20s%03d %03d N", tipo, n, "CAMPO", desde,
-                  hasta);
-    return linea;
-}
-
 // An install tree for form 1879 with single-line records of 250 characters.
 void instalar(const fs::path& install) {
-    escribir(install / "Sistema" / "FormsDJ.txt", "1879 Formulario de prueba\r\n");
-    escribir(install / "Sistema" / "ANOT.TXT", "2018\r\n");
-    escribir(install / "Sistema" / "FORMATOSDJ.TXT",
-             formato(1) + "\r\n" + formato(2) + "\r\n" + formato(3) + "\r\n");
-    std::string campos;
-    for (const std::string& c :
-         {campo(1, 1, 3, 6), campo(1, 2, 11, 11), campo(1, 3, 12, 18), campo(1, 4, 19, 19),
-          campo(1, 9, 20, 27), campo(1, 10, 28, 28), campo(2, 1, 2, 2), campo(2, 2, 3, 9),
-          campo(2, 3, 10, 10), campo(2, 4, 11, 18), campo(2, 5, 19, 19), campo(3, 2, 3, 9),
-          campo(3, 4, 10, 17), campo(3, 5, 18, 18)})
-        campos += c + "\r\n";
-    escribir(install / "Sistema" / "REGISTROSDJ.txt", campos);
-    fs::create_directories(install / "registro");
+    bench::escribir(install / "Sistema" / "FormsDJ.txt", "1879 Formulario de prueba\r\n");
+    bench::escribir(install / "Sistema" / "ANOT.TXT", "2018\r\n");
+    bench::catalogo(install, 'U',
+                    {{1, 3, 6}, {2, 11, 11}, {3, 12, 18}, {4, 19, 19}, {9, 20, 27}, {10, 28, 28}},
+                    {{1, 2, 2}, {2, 3, 9}, {3, 10, 10}, {4, 11, 18}, {5, 19, 19}},
+                    {{2, 3, 9}, {4, 10, 17}, {5, 18, 18}});
     fs::create_symlink(platform::find_program("7zz"), install / "7z");
-}
-
-void declaracion(const fs::path& p, long tipo2) {
-    std::ofstream out(p, std::ios::binary);
-    std::vector<char> buffer(1 << 20);
-    out.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    out << rellenar("1120181879M8023401O12345678K") << "\r\n";
-    const std::string linea = rellenar("2M8023401O12345678K") + "\r\n";
-    for (long i = 0; i < tipo2; ++i) out << linea;
-    out << rellenar("31802340112345678K") << "\r\n";
 }
 
 }  // namespace
@@ -99,22 +48,23 @@ int main(int argc, char** argv) {
     const fs::path archivo = base / "declaracion.txt";
     fs::create_directories(install);
     instalar(install);
-    declaracion(archivo, tipo2);
+    bench::declaracion(archivo, "1120181879M8023401O12345678K", "2M8023401O12345678K", tipo2,
+                       {"31802340112345678K"});
     const auto bytes = fs::file_size(archivo);
-    std::printf("declaration: %ld type-2 lines of %d characters, %.1f MB\n", tipo2, kLargo,
+    std::printf("declaration: %ld type-2 lines of %d characters, %.1f MB\n", tipo2, bench::kLargo,
                 bytes / 1e6);
 
     platform::ScriptedPort port;
     orvex::Entorno entorno{
         .install = install, .port = port, .pump = {}, .progreso = {}, .archivo_abierto = {}};
 
-    const double cp = segundos([&] {
+    const double cp = bench::segundos([&] {
         platform::Ejecutar_y_Esperar({"cp", archivo.string(), (base / "copia.txt").string()});
     });
     fs::remove(base / "copia.txt");
 
     orvex::ResultadoRevision revision;
-    const double t_revision = segundos(
+    const double t_revision = bench::segundos(
         [&] { revision = orvex::Revisar(entorno, "1879,Prueba", "2018", archivo.string()); });
     if (revision.fin != orvex::FinRevision::sin_errores) {
         std::fprintf(stderr, "the review found errors (%d); see %s\n", revision.estado.errores,
@@ -125,8 +75,8 @@ int main(int argc, char** argv) {
     // The build without stamp and ZIP: a binder without a library stops it
     // right after the upload file is closed.
     orvex::Sellador ninguno({}, false);
-    const double t_build =
-        segundos([&] { orvex::Generar_Archivo_Internet(entorno, revision.estado, ninguno); });
+    const double t_build = bench::segundos(
+        [&] { orvex::Generar_Archivo_Internet(entorno, revision.estado, ninguno); });
     const fs::path subida = orvex::Ruta_Archivo_Internet(install, revision.estado);
     const auto esperado = orvex::Registro_Cero(revision.estado).size() + 2 + bytes;
     if (fs::file_size(subida) != esperado) {
@@ -138,9 +88,9 @@ int main(int argc, char** argv) {
 
     orvex::Sellador real({ORVEX_SIGMAR_DIR}, false);
     std::int16_t sello = -1;
-    const double t_sello = segundos([&] { sello = real.sellar(subida); });
+    const double t_sello = bench::segundos([&] { sello = real.sellar(subida); });
     orvex::FinZip zip = orvex::FinZip::fallo;
-    const double t_zip = segundos([&] {
+    const double t_zip = bench::segundos([&] {
         zip = orvex::Crear_Archivo_ZIP(entorno, revision.estado.declarante.rut,
                                        revision.estado.formulario, revision.estado.periodo);
     });

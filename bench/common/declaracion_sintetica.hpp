@@ -1,0 +1,70 @@
+// Install trees and large declarations of form 1879 for the benchmarks: records
+// of 250 characters, lines ended by CR LF.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <string>
+
+namespace bench {
+
+inline constexpr int kLargo = 250;
+
+// `s` padded with '0' to a whole record.
+inline std::string rellenar(std::string s) {
+    s.resize(kLargo, '0');
+    return s;
+}
+
+// Writes `texto` to `p`, creating its folder.
+inline void escribir(const std::filesystem::path& p, const std::string& texto) {
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << texto;
+}
+
+// A field of a record type: its number, first and last column.
+struct Campo {
+    int n, desde, hasta;
+};
+using Campos = std::initializer_list<Campo>;
+
+// The layout of form 1879 (FORMATOSDJ.TXT: types 1 and 3 single-line, type 2
+// of modo `modo2`; REGISTROSDJ.txt: the numeric fields of each type) and the
+// folder "registro" of an install tree.
+inline void catalogo(const std::filesystem::path& install, char modo2, Campos tipo1, Campos tipo2,
+                     Campos tipo3) {
+    char linea[64];
+    std::string formatos, registros;
+    int tipo = 1;
+    for (Campos campos : {tipo1, tipo2, tipo3}) {
+        // Form, type at 6, length at 8-11, modo at 17.
+        std::snprintf(linea, sizeof linea, "1879 %d %04d     %c\r\n", tipo, kLargo,
+                      tipo == 2 ? modo2 : 'U');
+        formatos += linea;
+        // Form, type at 6, field at 8-9, from at 30-32, to at 34-36.
+        for (const Campo& c : campos) {
+            std::snprintf(linea, sizeof linea, "1879 %d %02d%-20s%03d %03d N\r\n", tipo, c.n,
+                          "CAMPO", c.desde, c.hasta);
+            registros += linea;
+        }
+        ++tipo;
+    }
+    escribir(install / "Sistema" / "FORMATOSDJ.TXT", formatos);
+    escribir(install / "Sistema" / "REGISTROSDJ.txt", registros);
+    std::filesystem::create_directories(install / "registro");
+}
+
+// A declaration of the record `uno`, `n` copies of the informado `dos` and the
+// closing records `cierre`, each padded by rellenar.
+inline void declaracion(const std::filesystem::path& p, const std::string& uno,
+                        const std::string& dos, long n, std::initializer_list<std::string> cierre) {
+    std::ofstream out(p, std::ios::binary);
+    out << rellenar(uno) << "\r\n";
+    const std::string linea = rellenar(dos) + "\r\n";
+    for (long i = 0; i < n; ++i) out << linea;
+    for (const std::string& c : cierre) out << rellenar(c) << "\r\n";
+}
+
+}  // namespace bench
