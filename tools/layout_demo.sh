@@ -9,6 +9,6 @@ install="$drive/Orvex18"
 rm -rf "$drive"
 mkdir -p "$drive"
 cp -r "$root/demo/Orvex18" "$install"
-find "$build/bin" -maxdepth 1 -type f \( -perm -u+x -o -name '*.so' \) -exec cp {} "$install/" \;
+find "$build/bin" -maxdepth 1 -type f \( -perm -u+x -o -name '*.so' \) ! -name 'bench_*' -exec cp {} "$install/" \;
 ln -sf "$(command -v 7zz)" "$install/7z"
 cd "$install" && pwd
