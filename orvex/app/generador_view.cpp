@@ -72,7 +72,7 @@ const std::pair<const char*, const char*> kInstrucciones[] = {
 
 const char* kCierre =
     "Una vez generado el Archivo para Internet sin errores, ingrese al menú \"Declaraciones "
-    "Juradas\" del sitio web del Servicio, elija la opción \"Envío de Declaraciones Juradas "
+    "Juradas\" del sitio web de KAV, elija la opción \"Envío de Declaraciones Juradas "
     "Mediante Software\", vaya a la subcarpeta GEN_2018/zip y envíe el archivo desde allí.";
 
 }  // namespace
