@@ -313,7 +313,7 @@ PASOS
    - Si el archivo no tiene errores, se genera el Archivo Internet
      comprimido en la carpeta GEN_2018\\zip.
 
-5. Ingrese al men\xfa "Declaraciones Juradas" del sitio web del Servicio,
+5. Ingrese al men\xfa "Declaraciones Juradas" del sitio web de KAV,
    elija la opci\xf3n "Env\xedo de Declaraciones Juradas Mediante Software"
    y env\xede el archivo desde la carpeta GEN_2018\\zip.
 
