@@ -5,6 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 
+echo "== format check =="
+git ls-files '*.cpp' '*.hpp' '*.h' | xargs clang-format --dry-run --Werror
+
 jobs=$(nproc)
 run_suite() {
   local dir=$1; shift

@@ -67,4 +67,21 @@ inline void declaracion(const std::filesystem::path& p, const std::string& uno,
     for (const std::string& c : cierre) out << rellenar(c) << "\r\n";
 }
 
+// An install tree for form 1879 with single-line records of 250 characters,
+// the catalogue files the window lists, and 7z linked to the system's 7-Zip.
+inline void instalacion_1879(const std::filesystem::path& install) {
+    escribir(install / "Sistema" / "FormsDJ.txt", "1879 Formulario de prueba\r\n");
+    escribir(install / "Sistema" / "ANOT.TXT", "2018\r\n");
+    catalogo(install, 'U',
+             {{1, 3, 6}, {2, 11, 11}, {3, 12, 18}, {4, 19, 19}, {9, 20, 27}, {10, 28, 28}},
+             {{1, 2, 2}, {2, 3, 9}, {3, 10, 10}, {4, 11, 18}, {5, 19, 19}},
+             {{2, 3, 9}, {4, 10, 17}, {5, 18, 18}});
+    std::filesystem::create_symlink("/usr/bin/7zz", install / "7z");
+}
+
+// The records of a clean form-1879 declaration for that layout.
+inline constexpr const char* kUno1879 = "1120181879M8023401O12345678K";
+inline constexpr const char* kDos1879 = "2M8023401O12345678K";
+inline constexpr const char* kTres1879 = "31802340112345678K";
+
 }  // namespace bench

@@ -24,21 +24,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// An install tree for form 1879 with single-line records of 250 characters.
-void instalar(const fs::path& install) {
-    bench::escribir(install / "Sistema" / "FormsDJ.txt", "1879 Formulario de prueba\r\n");
-    bench::escribir(install / "Sistema" / "ANOT.TXT", "2018\r\n");
-    bench::catalogo(install, 'U',
-                    {{1, 3, 6}, {2, 11, 11}, {3, 12, 18}, {4, 19, 19}, {9, 20, 27}, {10, 28, 28}},
-                    {{1, 2, 2}, {2, 3, 9}, {3, 10, 10}, {4, 11, 18}, {5, 19, 19}},
-                    {{2, 3, 9}, {4, 10, 17}, {5, 18, 18}});
-    fs::create_symlink(platform::find_program("7zz"), install / "7z");
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     const long tipo2 = argc > 2 ? std::atol(argv[2]) : 1000000;
     const fs::path base =
@@ -47,9 +32,8 @@ int main(int argc, char** argv) {
     const fs::path install = base / "Orvex18";
     const fs::path archivo = base / "declaracion.txt";
     fs::create_directories(install);
-    instalar(install);
-    bench::declaracion(archivo, "1120181879M8023401O12345678K", "2M8023401O12345678K", tipo2,
-                       {"31802340112345678K"});
+    bench::instalacion_1879(install);
+    bench::declaracion(archivo, bench::kUno1879, bench::kDos1879, tipo2, {bench::kTres1879});
     const auto bytes = fs::file_size(archivo);
     std::printf("declaration: %ld type-2 lines of %d characters, %.1f MB\n", tipo2, bench::kLargo,
                 bytes / 1e6);

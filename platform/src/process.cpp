@@ -119,7 +119,9 @@ std::filesystem::path find_program(const std::string& name) {
     return {};
 }
 
-bool another_copy_running() { return other_process_runs("/proc/self/exe"); }
+bool another_copy_running() {
+    return other_process_runs("/proc/self/exe");
+}
 
 bool other_process_runs(const std::filesystem::path& exe) {
     struct stat self;

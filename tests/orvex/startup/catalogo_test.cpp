@@ -62,34 +62,34 @@ TEST(CargarFormatos, MissingFilesGiveAnEmptyTable) {
 TEST(CargarFormatos, ReadsOneFormAndSkipsBadLines) {
     TempFolder dir;
     dir.write("Sistema/FORMATOSDJ.TXT",
-                 con_crlf({
-                     formato("1879", '1', 120, 'U'),
-                     formato("1887", '2', 999, 'M'),  // another form
-                     formato("1879", '2', 100, 'M'),
-                     "1879 3 0120",        // too short for modo: blank
-                     "1879 2 x250     U",  // length not a number: skipped
-                     "1879 x 0250     U",  // type not a digit: skipped
-                     "1879 4 99999    U",  // positions 8-11 "9999": read
-                     "1879 5 -012     U",  // a sign is no digit: skipped
-                     "1879 6",             // no length at all: skipped
-                     "",
-                 }) + formato("1879", '2', 250, 'U'));  // last line, no line end, overwrites
+              con_crlf({
+                  formato("1879", '1', 120, 'U'),
+                  formato("1887", '2', 999, 'M'),  // another form
+                  formato("1879", '2', 100, 'M'),
+                  "1879 3 0120",        // too short for modo: blank
+                  "1879 2 x250     U",  // length not a number: skipped
+                  "1879 x 0250     U",  // type not a digit: skipped
+                  "1879 4 99999    U",  // positions 8-11 "9999": read
+                  "1879 5 -012     U",  // a sign is no digit: skipped
+                  "1879 6",             // no length at all: skipped
+                  "",
+              }) + formato("1879", '2', 250, 'U'));  // last line, no line end, overwrites
     dir.write("Sistema/REGISTROSDJ.txt",
-                 con_crlf({
-                     registro("1879", '1', 1, 3, 6, 'N'), registro("1879", '2', 1, 2, 2, 'A'),
-                     registro("1887", '2', 2, 50, 60, 'N'),  // another form
-                     registro("1879", '2', 2, 3, 9, 'N'),
-                     registro("1879", '2', 2, 3, 10, 'X'),      // later line overwrites
-                     registro("1879", '2', 41, 1, 2, 'N'),      // field number out of range
-                     registro("1879", '2', 0, 11, 11, 'A'),     // field 0 is valid
-                     registro("1879", '2', 40, 240, 250, 'N'),  // so is 40
-                     registro("1879", '7', 1, 1, 5, 'N'),       // type without a layout line
-                     "1879 2 03DESCRIPCION         abc 012 N",  // first position not a number
-                     "1879 2 04DESCRIPCION         012",        // no last position
-                     "1879 2 xxDESCRIPCION         012 019 N",  // field number not a number
-                     "1879 2 05DESCRIPCION         020 029",    // short of clase: blank
-                     "1879 2 06DESCRIPCION          30  35 N",  // blanks around numbers
-                 }));
+              con_crlf({
+                  registro("1879", '1', 1, 3, 6, 'N'), registro("1879", '2', 1, 2, 2, 'A'),
+                  registro("1887", '2', 2, 50, 60, 'N'),  // another form
+                  registro("1879", '2', 2, 3, 9, 'N'),
+                  registro("1879", '2', 2, 3, 10, 'X'),      // later line overwrites
+                  registro("1879", '2', 41, 1, 2, 'N'),      // field number out of range
+                  registro("1879", '2', 0, 11, 11, 'A'),     // field 0 is valid
+                  registro("1879", '2', 40, 240, 250, 'N'),  // so is 40
+                  registro("1879", '7', 1, 1, 5, 'N'),       // type without a layout line
+                  "1879 2 03DESCRIPCION         abc 012 N",  // first position not a number
+                  "1879 2 04DESCRIPCION         012",        // no last position
+                  "1879 2 xxDESCRIPCION         012 019 N",  // field number not a number
+                  "1879 2 05DESCRIPCION         020 029",    // short of clase: blank
+                  "1879 2 06DESCRIPCION          30  35 N",  // blanks around numbers
+              }));
 
     TablaFormatos t = Cargar_Formatos(dir.path(), "1879");
     EXPECT_EQ(t[1].modo, 'U');
@@ -134,8 +134,8 @@ TEST(CargarFormatos, FileNamesAreFoundWhateverTheirLetterCase) {
 TEST(CargarFormatos, UndefinedFieldNineGivesAnEmptyRut) {
     TempFolder dir;
     dir.write("Sistema/FORMATOSDJ.TXT",
-                 con_crlf({formato("1879", '1', 30, 'U'), formato("1879", '2', 30, 'U'),
-                           formato("1879", '3', 30, 'U')}));
+              con_crlf({formato("1879", '1', 30, 'U'), formato("1879", '2', 30, 'U'),
+                        formato("1879", '3', 30, 'U')}));
     dir.write("Sistema/REGISTROSDJ.txt", con_crlf({registro("1879", '1', 10, 19, 19, 'A')}));
     TablaFormatos t = Cargar_Formatos(dir.path(), "1879");
     TextoRegistro r;
@@ -150,8 +150,8 @@ TEST(CargarFormatos, UndefinedFieldNineGivesAnEmptyRut) {
 TEST(CargarFormularios, ListsFormNumberCommaAndDescription) {
     TempFolder dir;
     dir.write("Sistema/FormsDJ.txt",
-                 "1879 Retenciones art. 42 N\xB0"
-                 "2\r\n\r\n1887-Sueldos\r\n1831\n");
+              "1879 Retenciones art. 42 N\xB0"
+              "2\r\n\r\n1887-Sueldos\r\n1831\n");
     std::vector<std::string> lista = Cargar_Formularios(dir.path());
     ASSERT_EQ(lista.size(), 3u);
     EXPECT_EQ(lista[0],

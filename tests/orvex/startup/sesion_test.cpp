@@ -10,8 +10,8 @@
 namespace orvex {
 namespace {
 
-using testsupport::TempFolder;
 using testsupport::read_file;
+using testsupport::TempFolder;
 
 TEST(ParesClaveValor, SplitAndJoin) {
     struct Caso {

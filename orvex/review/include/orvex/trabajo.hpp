@@ -26,22 +26,22 @@ struct Entorno {
 
 // The declarant values of the last type-1 record with line code "11".
 struct Declarante {
-    std::string ano;                 // field 1
-    std::string codigo;              // field 2, presentation code
-    std::string folio;               // field 3
-    std::string tipo_declaracion;    // field 4
-    std::string rut_anterior;        // field 5
-    std::string dv_anterior;         // field 6
-    std::string folio_anterior;      // field 8
-    std::string rut;                 // field 9
-    std::string dv;                  // field 10
+    std::string ano;               // field 1
+    std::string codigo;            // field 2, presentation code
+    std::string folio;             // field 3
+    std::string tipo_declaracion;  // field 4
+    std::string rut_anterior;      // field 5
+    std::string dv_anterior;       // field 6
+    std::string folio_anterior;    // field 8
+    std::string rut;               // field 9
+    std::string dv;                // field 10
 };
 
 // State of one review, and what the upload-file build takes over from it.
 struct EstadoRevision {
-    std::string formulario;           // four characters
-    std::string ano_combo;            // first four characters of the chosen tax-year entry
-    std::string periodo;              // tax year, or for monthly forms the period AAAAMM read
+    std::string formulario;  // four characters
+    std::string ano_combo;   // first four characters of the chosen tax-year entry
+    std::string periodo;     // tax year, or for monthly forms the period AAAAMM read
     bool mensual = false;
     TablaFormatos tabla{};
     Declarante declarante;
