@@ -115,7 +115,10 @@ void json_texto(std::FILE* out, std::string_view cp1252) {
 void json_hallazgo(std::FILE* out, const orvex::Hallazgo& h, bool primero) {
     std::fputs(primero ? "\n  {\"line\": " : ",\n  {\"line\": ", out);
     std::fprintf(out, "%llu, \"record_type\": ", static_cast<unsigned long long>(h.linea));
-    json_texto(out, std::string_view(&h.tipo, 1));
+    if (h.tipo >= '0' && h.tipo <= '9')
+        std::fputc(h.tipo, out);
+    else
+        json_texto(out, std::string_view(&h.tipo, 1));
     std::fputs(", \"expected\": ", out);
     json_texto(out, h.esperado);
     std::fputs(", \"informed\": ", out);

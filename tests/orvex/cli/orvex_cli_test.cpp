@@ -1,0 +1,124 @@
+// orvex-cli run as a program on a copy of the demo install tree: exit status,
+// messages on standard output, the report, the JSON findings and the archive.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "../../support/temp_folder.hpp"
+#include "platform/process.hpp"
+
+namespace fs = std::filesystem;
+using testsupport::TempFolder;
+
+namespace {
+
+struct Demo {
+    TempFolder drive;
+    fs::path install = drive / "Orvex 18";  // a blank in the path on purpose
+    fs::path samples = fs::path(std::getenv("ORVEX_SOURCE_DIR")) / "demo/samples";
+    Demo() {
+        fs::copy(fs::path(std::getenv("ORVEX_SOURCE_DIR")) / "demo/Orvex18", install,
+                 fs::copy_options::recursive);
+        fs::create_symlink(platform::find_program("7zz"), install / "7z");
+        fs::copy_file(fs::path(std::getenv("ORVEX_BIN_DIR")) / "libsigmar32.so",
+                      install / "libsigmar32.so");
+    }
+
+    // Runs orvex-cli with these arguments; its standard output lands in `salida`.
+    int correr(std::vector<std::string> args, std::string& salida) {
+        const fs::path out = drive / "stdout.txt";
+        std::vector<std::string> argv{
+            "/bin/sh",
+            "-c",
+            "exec \"$0\" \"$@\" > \"$OUT\" 2>/dev/null",
+            (fs::path(std::getenv("ORVEX_BIN_DIR")) / "orvex-cli").string(),
+            "--install",
+            install.string()};
+        argv.insert(argv.end(), args.begin(), args.end());
+        ::setenv("OUT", out.c_str(), 1);
+        auto r = platform::Ejecutar_y_Esperar(argv);
+        EXPECT_TRUE(r.started);
+        salida = testsupport::read_file(out);
+        return r.exit_code;
+    }
+};
+
+}  // namespace
+
+TEST(OrvexCli, RefusesAFormOrYearOutsideTheCatalogue) {
+    Demo d;
+    std::string out;
+    EXPECT_EQ(d.correr({"--form", "9999", "--year", "2018", "x.txt"}, out), 2);
+    EXPECT_EQ(d.correr({"--form", "1879", "--year", "1999", "x.txt"}, out), 2);
+    EXPECT_EQ(d.correr({"--form", "1879", "--year", "2018"}, out), 2);  // no file
+    EXPECT_EQ(d.correr({"--form", "1879", "--year", "2018", "--bogus", "x.txt"}, out), 2);
+    EXPECT_FALSE(fs::exists(d.drive / "GEN_2018"));
+}
+
+TEST(OrvexCli, ReportsErrorsWithExitStatusOneAndJsonFindings) {
+    Demo d;
+    std::string out;
+    ASSERT_EQ(d.correr({"--form", "1879", "--year", "2018", "--json",
+                        (d.samples / "F1879_con_errores.txt").string()},
+                       out),
+              1);
+    EXPECT_NE(out.find("Archivo con Errores: ... Presione el botón Aceptar para Visualizarlos\n"),
+              std::string::npos);
+    // The printed report is the report file, decoded to UTF-8.
+    EXPECT_NE(out.find("NUM.LINEA    REGISTRO   VALOR ESPERADO  VALOR INFORMADO   DESCRIPCION"),
+              std::string::npos);
+    EXPECT_NE(out.find("fecha de presentación = 00   0000"), std::string::npos);
+    EXPECT_NE(testsupport::read_file(d.install / "registro/errores.txt")
+                  .find("Folio Declaraci\xF3n No corresponde"),
+              std::string::npos);
+
+    // The JSON array comes last, whole, and parses.
+    const auto inicio = out.find("\n[");
+    ASSERT_NE(inicio, std::string::npos);
+    const std::string json = out.substr(inicio + 1);
+    EXPECT_NE(json.find(R"({"line": 1, "record_type": 1, "expected": "M", "informed": "P", )"
+                        R"("message": "TIPO DE PRESENTACION NO CORRESPONDE", "fatal": false})"),
+              std::string::npos);
+    auto archivo = d.drive.write("hallazgos.json", json);
+    auto r = platform::Ejecutar_y_Esperar(
+        {"python3", "-c",
+         "import json,sys; d=json.load(open(sys.argv[1], encoding='utf-8')); "
+         "sys.exit(0 if len(d) == 4 and d[3]['message'].startswith('fecha de presentaci\\u00f3n') "
+         "else 1)",
+         archivo.string()});
+    EXPECT_EQ(r.exit_code, 0);
+}
+
+TEST(OrvexCli, CleanDeclarationEndsWithAStampedArchive) {
+    Demo d;
+    std::string out;
+    ASSERT_EQ(
+        d.correr({"--form", "1879", "--year", "2018", (d.samples / "F1879_correcta.txt").string()},
+                 out),
+        0)
+        << out;
+    EXPECT_NE(out.find("Archivo sin Errores: .. Presione el Botón Aceptar para generar el Archivo "
+                       "Internet\n"),
+              std::string::npos);
+    EXPECT_NE(out.find("Generador de Archivo: Se ha Generado el archivo Internet para el "
+                       "Formulario 1879, registrado en: "),
+              std::string::npos);
+    EXPECT_TRUE(fs::exists(d.drive / "GEN_2018/zip/12345678.zip"));
+    auto verificar = platform::Ejecutar_y_Esperar(
+        {(fs::path(std::getenv("ORVEX_BIN_DIR")) / "sigmar-stamp").string(), "--verify",
+         (d.drive / "GEN_2018/Respal/12345678.879").string()},
+        {}, false, true);
+    EXPECT_EQ(verificar.exit_code, 0);
+}
+
+TEST(OrvexCli, EmptyPathOrDeclarationIsExitStatusOne) {
+    Demo d;
+    std::string out;
+    EXPECT_EQ(d.correr({"--form", "1879", "--year", "2018", "   "}, out), 1);
+    EXPECT_NE(out.find("Resultado del Proceso: Debe seleccionar un Archivo.."), std::string::npos);
+    auto vacio = d.drive.write("vacio.txt", "");
+    EXPECT_EQ(d.correr({"--form", "1879", "--year", "2018", vacio.string()}, out), 1);
+    EXPECT_NE(out.find("ARCHIVO INCOMPLETO"), std::string::npos);
+}
