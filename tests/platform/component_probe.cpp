@@ -86,18 +86,4 @@ const comp::ClassEntry kClases[] = {
 
 }  // namespace
 
-extern "C" {
-
-ORVEX_EXPORT int32_t orvex_component_register(const char* library, orvex_error* err) {
-    return comp::serve_register(library, kClases, false, err);
-}
-
-ORVEX_EXPORT int32_t orvex_component_unregister(const char* library, orvex_error* err) {
-    return comp::serve_register(library, kClases, true, err);
-}
-
-ORVEX_EXPORT int32_t orvex_component_create(const char* progid, void** object, orvex_error* err) {
-    return comp::serve_create(progid, kClases, object, err);
-}
-
-}  // extern "C"
+ORVEX_COMPONENT_ENTRY_POINTS(kClases)

@@ -281,6 +281,22 @@ ORVEX_COMPONENT_API std::int32_t serve_create(const char* progid,
                                               std::span<const ClassEntry> classes, void** object,
                                               orvex_error* err);
 
+// Defines a component library's three exported entry points over its table of
+// classes (an array of ClassEntry). Used once, at namespace scope, in each library.
+#define ORVEX_COMPONENT_ENTRY_POINTS(classes)                                                 \
+    extern "C" ORVEX_EXPORT int32_t orvex_component_register(const char* library,             \
+                                                             orvex_error* err) {              \
+        return platform::components::serve_register(library, classes, false, err);            \
+    }                                                                                         \
+    extern "C" ORVEX_EXPORT int32_t orvex_component_unregister(const char* library,           \
+                                                               orvex_error* err) {            \
+        return platform::components::serve_register(library, classes, true, err);             \
+    }                                                                                         \
+    extern "C" ORVEX_EXPORT int32_t orvex_component_create(const char* progid, void** object, \
+                                                           orvex_error* err) {                \
+        return platform::components::serve_create(progid, classes, object, err);              \
+    }
+
 // Fills an orvex_error (when not null) and returns the number.
 ORVEX_COMPONENT_API std::int32_t fill_error(orvex_error* err, int number,
                                             std::string_view description);
