@@ -14,3 +14,26 @@ function(orvex_add_test)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST)
 endfunction()
+
+# orvex_add_python_test(NAME test.name SCRIPT file.py DEPENDS targets... [ENV VAR=value...])
+# A Python client run by ctest. It loads our shared libraries into the
+# interpreter: with the sanitizers on, their runtimes are preloaded and the
+# interpreter's own allocations are not checked for leaks.
+find_program(ORVEX_PYTHON3 NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
+find_program(ORVEX_PYTHON3 NAMES python3)
+function(orvex_add_python_test)
+  cmake_parse_arguments(T "" "NAME;SCRIPT" "DEPENDS;ENV" ${ARGN})
+  set(env "ORVEX_BIN_DIR=${ORVEX_OUTPUT_DIR}" "ORVEX_SOURCE_DIR=${PROJECT_SOURCE_DIR}" ${T_ENV})
+  if(ORVEX_SANITIZE)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libasan.so
+      OUTPUT_VARIABLE asan_runtime OUTPUT_STRIP_TRAILING_WHITESPACE)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libubsan.so
+      OUTPUT_VARIABLE ubsan_runtime OUTPUT_STRIP_TRAILING_WHITESPACE)
+    list(APPEND env "LD_PRELOAD=${asan_runtime}:${ubsan_runtime}" "ASAN_OPTIONS=detect_leaks=0")
+  endif()
+  add_test(NAME ${T_NAME} COMMAND ${ORVEX_PYTHON3} ${T_SCRIPT})
+  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}")
+  # The libraries it loads, which no test executable depends on, are built with the rest.
+  string(REPLACE "." "_" deps_target "${T_NAME}_deps")
+  add_custom_target(${deps_target} ALL DEPENDS ${T_DEPENDS})
+endfunction()
