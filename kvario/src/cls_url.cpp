@@ -330,18 +330,15 @@ bool ClsURL::Nuevo_Archivo() {
 }
 
 bool ClsURL::LeerDatos() {
-    std::string ruta;
-    try {
-        ruta = ruta_de_datos();
-    } catch (...) {
-        comp::show_message("Error en Kvario " + error_actual().description, "", Buttons::ok,
-                           Icon::none);
-        return false;
-    }
-    return Leer_Pares(ruta, false);
+    return leer_datos(false);
 }
 
 bool ClsURL::LeerDatos_Header() {
+    return leer_datos(true);
+}
+
+// The readers of the data file: its path first, then the pairs (all, or the header's).
+bool ClsURL::leer_datos(bool solo_cabecera) {
     std::string ruta;
     try {
         ruta = ruta_de_datos();
@@ -350,7 +347,7 @@ bool ClsURL::LeerDatos_Header() {
                            Icon::none);
         return false;
     }
-    return Leer_Pares(ruta, true);
+    return Leer_Pares(ruta, solo_cabecera);
 }
 
 bool ClsURL::MoverArchivo(const std::string& fileOrigen, const std::string& FileDestino) {

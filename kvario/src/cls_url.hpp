@@ -47,6 +47,7 @@ class ClsURL final : public comp::Object {
     bool Leer_Pares(const std::string& ruta, bool solo_cabecera);
     bool Grabar_Pares(const std::string& ruta);
     std::string ruta_de_datos() const;
+    bool leer_datos(bool solo_cabecera);
     bool entrada_del_indice(std::int32_t i, Entrada& e);
 
     std::shared_ptr<ListaPares> lista_ = std::make_shared<ListaPares>();
