@@ -19,8 +19,6 @@ endfunction()
 # A Python client run by ctest. It loads our shared libraries into the
 # interpreter: with the sanitizers on, their runtimes are preloaded and the
 # interpreter's own allocations are not checked for leaks.
-find_program(ORVEX_PYTHON3 NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
-find_program(ORVEX_PYTHON3 NAMES python3)
 function(orvex_add_python_test)
   cmake_parse_arguments(T "" "NAME;SCRIPT" "DEPENDS;ENV" ${ARGN})
   set(env "ORVEX_BIN_DIR=${ORVEX_OUTPUT_DIR}" "ORVEX_SOURCE_DIR=${PROJECT_SOURCE_DIR}" ${T_ENV})
