@@ -84,8 +84,8 @@ int main(int argc, char** argv) {
         fs::temp_directory_path() / ("bench-kvario-" + std::to_string(::getpid()));
     fs::create_directories(work);
     ::setenv("ORVEX_COMPONENTS", (work / "components").c_str(), 1);
-    auto reg = platform::components::register_library(platform::program_folder() / "libKvario3.so");
-    if (reg.stage != platform::components::LibraryResult::Stage::done) {
+    auto reg = components::register_library(platform::program_folder() / "libKvario3.so");
+    if (reg.stage != components::LibraryResult::Stage::done) {
         std::fprintf(stderr, "bench_kvario: %s\n", reg.error.description.c_str());
         return 1;
     }

@@ -19,12 +19,12 @@
 #include <iterator>
 #include <string>
 
-#include "platform/component.hpp"
+#include "components/component.hpp"
 #include "platform/paths.hpp"
 #include "platform/process.hpp"
 
 namespace fs = std::filesystem;
-namespace comp = platform::components;
+namespace comp = components;
 
 namespace {
 

@@ -37,130 +37,104 @@ RuntimeError error_actual() {
     }
 }
 
+// A text property: read, or assigned by a let.
+Variant propiedad(std::string& campo, comp::CallKind kind, std::span<Variant> a) {
+    if (kind != comp::call_let) return campo;
+    campo = a[0].text();
+    return {};
+}
+
 // Error texts are kept, and handed to callers, in Windows-1252.
 std::string ansi(const std::string& utf8) {
     return platform::utf8_to_cp1252(utf8);
 }
 
-enum Miembro {
-    kColDatosURL,
-    kCerrar,
-    kCrearIndice,
-    kAddValor,
-    kVersionMiembro,
-    kAddValorHeader,
-    kDelValor,
-    kGetValor,
-    kGetidxKey,
-    kGetidxValor,
-    kEscribirDatos,
-    kNuevoArchivo,
-    kLeerDatos,
-    kLeerDatosHeader,
-    kMoverArchivo,
-    kUbicacionArchivo,
-    kMensajeError,
-    kUbicacionArchivo2,
-    kCantidad
-};
-
 }  // namespace
 
-const comp::ClassInfo& ClsURL::info() {
-    static const comp::ClassInfo i = [] {
-        using comp::call_get, comp::call_let, comp::call_method, comp::call_set;
-        const comp::Parameter codigo{"Codigo", T::text, false};
-        const comp::Parameter valor{"Valor", T::text, false};
-        const comp::Parameter codigo_ref{"Codigo", T::text, true};
-        const comp::Parameter indice{"indice_numerico", T::int32, true};
-        return comp::ClassInfo("clsURL",
-                               {
-                                   {"colDatosURL", call_get | call_set, {}, T::object},
-                                   {"Cerrar", call_method, {}, T::empty},
-                                   {"Crear_indice_de_elementos", call_method, {}, T::boolean},
-                                   {"ADD_Valor", call_method, {codigo, valor}, T::empty},
-                                   {"Version", call_method, {}, T::text},
-                                   {"ADD_Valor_Header", call_method, {codigo, valor}, T::empty},
-                                   {"DEL_Valor", call_method, {codigo_ref}, T::empty},
-                                   {"Get_Valor", call_method, {codigo_ref}, T::text},
-                                   {"GETidx_Key", call_method, {indice}, T::text},
-                                   {"GETidx_Valor", call_method, {indice}, T::text},
-                                   {"EscribirDatos", call_method, {}, T::boolean},
-                                   {"Nuevo_Archivo", call_method, {}, T::boolean},
-                                   {"LeerDatos", call_method, {}, T::boolean},
-                                   {"LeerDatos_Header", call_method, {}, T::boolean},
-                                   {"MoverArchivo",
-                                    call_method,
-                                    {{"fileOrigen", T::text, true}, {"FileDestino", T::text, true}},
-                                    T::boolean},
-                                   {"UbicacionArchivo", call_let, {}, T::text},
-                                   {"MensajeError", call_get, {}, T::text},
-                                   {"UbicacionArchivo2", call_let, {}, T::text},
-                                   {"Cantidad_de_Elementos", call_get, {}, T::int32},
-                               });
-    }();
-    return i;
-}
-
-Variant ClsURL::invoke(int member, comp::CallKind kind, std::span<Variant> a) {
-    switch (Miembro(member)) {
-        case kColDatosURL:
-            if (kind == comp::call_set) {
-                comp::ObjectRef o = a[0].to_object();
-                if (!o) {
-                    colDatosURL(nullptr);
-                } else if (auto* c = dynamic_cast<Coleccion*>(o.get())) {
-                    colDatosURL(c->lista());
-                } else {
-                    throw ComponentError(platform::err::type_mismatch);
-                }
-                return {};
-            }
-            return Variant(comp::ObjectRef(std::make_shared<Coleccion>(colDatosURL())));
-        case kCerrar:
-            Cerrar();
-            return {};
-        case kCrearIndice:
-            return Crear_indice_de_elementos();
-        case kAddValor:
-            ADD_Valor(a[0].text(), a[1].text());
-            return {};
-        case kVersionMiembro:
-            return Version();
-        case kAddValorHeader:
-            ADD_Valor_Header(a[0].text(), a[1].text());
-            return {};
-        case kDelValor:
-            DEL_Valor(a[0].text());
-            return {};
-        case kGetValor:
-            return Get_Valor(a[0].text());
-        case kGetidxKey:
-            return GETidx_Key(a[0].to_int32());
-        case kGetidxValor:
-            return GETidx_Valor(a[0].to_int32());
-        case kEscribirDatos:
-            return EscribirDatos();
-        case kNuevoArchivo:
-            return Nuevo_Archivo();
-        case kLeerDatos:
-            return LeerDatos();
-        case kLeerDatosHeader:
-            return LeerDatos_Header();
-        case kMoverArchivo:
-            return MoverArchivo(a[0].text(), a[1].text());
-        case kUbicacionArchivo:
-            UbicacionArchivo(a[0].text());
-            return {};
-        case kMensajeError:
-            return MensajeError();
-        case kUbicacionArchivo2:
-            UbicacionArchivo2(a[0].text());
-            return {};
-        case kCantidad:
-            return Cantidad_de_Elementos();
-    }
-    throw ComponentError(platform::err::no_such_member);
+const comp::ClassTable<ClsURL>& ClsURL::table() {
+    using comp::call_get, comp::call_let, comp::call_method, comp::call_set;
+    using A = std::span<Variant>;
+    using K = comp::CallKind;
+    const comp::Parameter codigo{"Codigo", T::text, false};
+    const comp::Parameter valor{"Valor", T::text, false};
+    const comp::Parameter codigo_ref{"Codigo", T::text, true};
+    const comp::Parameter indice{"indice_numerico", T::int32, true};
+    static const comp::ClassTable<ClsURL> t(
+        "clsURL",
+        {
+            {{"colDatosURL", call_get | call_set, {}, T::object},
+             [](ClsURL& o, K kind, A a) -> Variant {
+                 if (kind != comp::call_set)
+                     return comp::ObjectRef(std::make_shared<Coleccion>(o.colDatosURL()));
+                 comp::ObjectRef lista = a[0].to_object();
+                 if (!lista) {
+                     o.colDatosURL(nullptr);
+                 } else if (auto* c = dynamic_cast<Coleccion*>(lista.get())) {
+                     o.colDatosURL(c->lista());
+                 } else {
+                     throw ComponentError(platform::err::type_mismatch);
+                 }
+                 return {};
+             }},
+            {{"Cerrar", call_method, {}, T::empty},
+             [](ClsURL& o, K, A) -> Variant {
+                 o.Cerrar();
+                 return {};
+             }},
+            {{"Crear_indice_de_elementos", call_method, {}, T::boolean},
+             [](ClsURL& o, K, A) -> Variant { return o.Crear_indice_de_elementos(); }},
+            {{"ADD_Valor", call_method, {codigo, valor}, T::empty},
+             [](ClsURL& o, K, A a) -> Variant {
+                 o.ADD_Valor(a[0].text(), a[1].text());
+                 return {};
+             }},
+            {{"Version", call_method, {}, T::text},
+             [](ClsURL& o, K, A) -> Variant { return o.Version(); }},
+            {{"ADD_Valor_Header", call_method, {codigo, valor}, T::empty},
+             [](ClsURL& o, K, A a) -> Variant {
+                 o.ADD_Valor_Header(a[0].text(), a[1].text());
+                 return {};
+             }},
+            {{"DEL_Valor", call_method, {codigo_ref}, T::empty},
+             [](ClsURL& o, K, A a) -> Variant {
+                 o.DEL_Valor(a[0].text());
+                 return {};
+             }},
+            {{"Get_Valor", call_method, {codigo_ref}, T::text},
+             [](ClsURL& o, K, A a) -> Variant { return o.Get_Valor(a[0].text()); }},
+            {{"GETidx_Key", call_method, {indice}, T::text},
+             [](ClsURL& o, K, A a) -> Variant { return o.GETidx_Key(a[0].to_int32()); }},
+            {{"GETidx_Valor", call_method, {indice}, T::text},
+             [](ClsURL& o, K, A a) -> Variant { return o.GETidx_Valor(a[0].to_int32()); }},
+            {{"EscribirDatos", call_method, {}, T::boolean},
+             [](ClsURL& o, K, A) -> Variant { return o.EscribirDatos(); }},
+            {{"Nuevo_Archivo", call_method, {}, T::boolean},
+             [](ClsURL& o, K, A) -> Variant { return o.Nuevo_Archivo(); }},
+            {{"LeerDatos", call_method, {}, T::boolean},
+             [](ClsURL& o, K, A) -> Variant { return o.LeerDatos(); }},
+            {{"LeerDatos_Header", call_method, {}, T::boolean},
+             [](ClsURL& o, K, A) -> Variant { return o.LeerDatos_Header(); }},
+            {{"MoverArchivo",
+              call_method,
+              {{"fileOrigen", T::text, true}, {"FileDestino", T::text, true}},
+              T::boolean},
+             [](ClsURL& o, K, A a) -> Variant { return o.MoverArchivo(a[0].text(), a[1].text()); }},
+            {{"UbicacionArchivo", call_let, {}, T::text},
+             [](ClsURL& o, K, A a) -> Variant {
+                 o.UbicacionArchivo(a[0].text());
+                 return {};
+             }},
+            {{"MensajeError", call_get, {}, T::text},
+             [](ClsURL& o, K, A) -> Variant { return o.MensajeError(); }},
+            {{"UbicacionArchivo2", call_let, {}, T::text},
+             [](ClsURL& o, K, A a) -> Variant {
+                 o.UbicacionArchivo2(a[0].text());
+                 return {};
+             }},
+            {{"Cantidad_de_Elementos", call_get, {}, T::int32},
+             [](ClsURL& o, K, A) -> Variant { return o.Cantidad_de_Elementos(); }},
+        });
+    return t;
 }
 
 ListaPares& ClsURL::lista() {
@@ -432,17 +406,30 @@ bool ClsURL::Grabar_Pares(const std::string& ruta) {
 
 // ---- colDatosURL ----
 
-const comp::ClassInfo& Coleccion::info() {
+const comp::ClassTable<Coleccion>& Coleccion::table() {
     using comp::call_get, comp::call_method;
-    static const comp::ClassInfo i(
+    using A = std::span<Variant>;
+    using K = comp::CallKind;
+    static const comp::ClassTable<Coleccion> t(
         "Collection",
         {
-            {"Add", call_method, {{"Item", T::text, false}, {"Key", T::text, false}}, T::empty},
-            {"Count", call_get, {}, T::int32},
-            {"Item", call_method | call_get, {{"Index", T::empty, false}}, T::text},
-            {"Remove", call_method, {{"Index", T::empty, false}}, T::empty},
+            {{"Add", call_method, {{"Item", T::text, false}, {"Key", T::text, false}}, T::empty},
+             [](Coleccion& o, K, A a) -> Variant {
+                 if (!o.lista_->agregar(a[1].text(), a[0].text()))
+                     throw ComponentError(platform::err::key_present);
+                 return {};
+             }},
+            {{"Count", call_get, {}, T::int32},
+             [](Coleccion& o, K, A) -> Variant { return std::int32_t(o.lista_->size()); }},
+            {{"Item", call_method | call_get, {{"Index", T::empty, false}}, T::text},
+             [](Coleccion& o, K, A a) -> Variant { return std::string(o.entrada(a[0]).texto); }},
+            {{"Remove", call_method, {{"Index", T::empty, false}}, T::empty},
+             [](Coleccion& o, K, A a) -> Variant {
+                 o.lista_->quitar(std::string(o.entrada(a[0]).clave));
+                 return {};
+             }},
         });
-    return i;
+    return t;
 }
 
 Entrada Coleccion::entrada(const Variant& indice) const {
@@ -457,43 +444,24 @@ Entrada Coleccion::entrada(const Variant& indice) const {
     return e;
 }
 
-Variant Coleccion::invoke(int member, comp::CallKind, std::span<Variant> a) {
-    switch (member) {
-        case 0:
-            if (!lista_->agregar(a[1].text(), a[0].text()))
-                throw ComponentError(platform::err::key_present);
-            return {};
-        case 1:
-            return std::int32_t(lista_->size());
-        case 2:
-            return std::string(entrada(a[0]).texto);
-        case 3:
-            lista_->quitar(std::string(entrada(a[0]).clave));
-            return {};
-    }
-    throw ComponentError(platform::err::no_such_member);
-}
-
 // ---- clsCodigoValor ----
 
-const comp::ClassInfo& ClsCodigoValor::info() {
+const comp::ClassTable<ClsCodigoValor>& ClsCodigoValor::table() {
     using comp::call_get, comp::call_let;
-    static const comp::ClassInfo i("clsCodigoValor",
-                                   {
-                                       {"Codigo", call_get | call_let, {}, T::text},
-                                       {"Valor", call_get | call_let, {}, T::text},
-                                   });
-    return i;
-}
-
-Variant ClsCodigoValor::invoke(int member, comp::CallKind kind, std::span<Variant> a) {
-    std::string* campo = member == 0 ? &codigo_ : member == 1 ? &valor_ : nullptr;
-    if (!campo) throw ComponentError(platform::err::no_such_member);
-    if (kind == comp::call_let) {
-        *campo = a[0].text();
-        return {};
-    }
-    return *campo;
+    using A = std::span<Variant>;
+    using K = comp::CallKind;
+    static const comp::ClassTable<ClsCodigoValor> t(
+        "clsCodigoValor", {
+                              {{"Codigo", call_get | call_let, {}, T::text},
+                               [](ClsCodigoValor& o, K kind, A a) -> Variant {
+                                   return propiedad(o.codigo_, kind, a);
+                               }},
+                              {{"Valor", call_get | call_let, {}, T::text},
+                               [](ClsCodigoValor& o, K kind, A a) -> Variant {
+                                   return propiedad(o.valor_, kind, a);
+                               }},
+                          });
+    return t;
 }
 
 }  // namespace kvario

@@ -7,18 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "components/component.hpp"
 #include "lista_pares.hpp"
-#include "platform/component.hpp"
 
 namespace kvario {
 
-namespace comp = platform::components;
+namespace comp = components;
 
-class ClsURL final : public comp::Object {
+class ClsURL final : public comp::TableObject<ClsURL> {
   public:
-    static const comp::ClassInfo& info();
-    const comp::ClassInfo& class_info() const override { return info(); }
-    comp::Variant invoke(int member, comp::CallKind kind, std::span<comp::Variant> args) override;
+    static const comp::ClassTable<ClsURL>& table();
 
     // The members, in interface order. Texts are Windows-1252 bytes.
     std::shared_ptr<ListaPares> colDatosURL();
@@ -60,12 +58,10 @@ class ClsURL final : public comp::Object {
 
 // The keyed list as colDatosURL hands it out: Count, Item, Add and Remove
 // over the same entries as the clsURL object that gave it.
-class Coleccion final : public comp::Object {
+class Coleccion final : public comp::TableObject<Coleccion> {
   public:
     explicit Coleccion(std::shared_ptr<ListaPares> lista) : lista_(std::move(lista)) {}
-    static const comp::ClassInfo& info();
-    const comp::ClassInfo& class_info() const override { return info(); }
-    comp::Variant invoke(int member, comp::CallKind kind, std::span<comp::Variant> args) override;
+    static const comp::ClassTable<Coleccion>& table();
     const std::shared_ptr<ListaPares>& lista() const { return lista_; }
 
   private:
@@ -73,11 +69,9 @@ class Coleccion final : public comp::Object {
     std::shared_ptr<ListaPares> lista_;
 };
 
-class ClsCodigoValor final : public comp::Object {
+class ClsCodigoValor final : public comp::TableObject<ClsCodigoValor> {
   public:
-    static const comp::ClassInfo& info();
-    const comp::ClassInfo& class_info() const override { return info(); }
-    comp::Variant invoke(int member, comp::CallKind kind, std::span<comp::Variant> args) override;
+    static const comp::ClassTable<ClsCodigoValor>& table();
 
   private:
     std::string codigo_, valor_;

@@ -3,8 +3,8 @@
 
 namespace {
 
-using platform::components::ClassEntry;
-using platform::components::Object;
+using components::ClassEntry;
+using components::Object;
 
 const ClassEntry kClases[] = {
     {"Kvario3.clsURL", []() -> Object* { return new kvario::ClsURL; }},

@@ -7,15 +7,16 @@
 #include <algorithm>
 #include <cctype>
 #include <random>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "../support/temp_folder.hpp"
+#include "components/component.hpp"
 #include "kvario/kvario.hpp"
-#include "platform/component.hpp"
 
-namespace comp = platform::components;
+namespace comp = components;
 namespace fs = std::filesystem;
 using kvario::Kvario;
 using testsupport::read_file;
@@ -496,4 +497,49 @@ TEST_F(KvarioTest, CreatedByIdentifierInAnyLetterCase) {
     } catch (const comp::ComponentError& e) {
         EXPECT_EQ(e.number(), 429);
     }
+}
+
+// The typed client and the class table cannot drift apart: every member the
+// server's table lists is reached by one of the client's typed calls (a name
+// the server lacks would throw 438 on the call).
+TEST_F(KvarioTest, TypedClientReachesEveryMemberOfTheServerTable) {
+    struct Registro final : comp::Object {
+        explicit Registro(comp::ObjectRef real) : real(std::move(real)) {}
+        const comp::ClassInfo& class_info() const override { return real->class_info(); }
+        comp::Variant invoke(int member, comp::CallKind kind,
+                             std::span<comp::Variant> args) override {
+            usados.insert(member);
+            return real->invoke(member, kind, args);
+        }
+        comp::ObjectRef real;
+        std::set<int> usados;
+    };
+    auto registro = std::make_shared<Registro>(comp::CreateObject(Kvario::kProgId));
+    Kvario k{comp::Dispatch(registro)};
+
+    const fs::path datos = t_.write("cliente.txt", "A=1&");
+    k.UbicacionArchivo(t_.path().string());
+    k.UbicacionArchivo2(datos);
+    EXPECT_TRUE(k.LeerDatos());
+    EXPECT_TRUE(k.LeerDatos_Header());
+    k.ADD_Valor("B", "2");
+    k.ADD_Valor_Header("C", "3");
+    EXPECT_EQ(k.Get_Valor("B"), "2");
+    k.DEL_Valor("C");
+    EXPECT_TRUE(k.Crear_indice_de_elementos());
+    EXPECT_EQ(k.GETidx_Key(0), "A");
+    EXPECT_EQ(k.GETidx_Valor(0), "1");
+    EXPECT_EQ(k.Cantidad_de_Elementos(), 2);
+    EXPECT_TRUE(k.EscribirDatos());
+    EXPECT_EQ(k.MensajeError(), "");
+    EXPECT_FALSE(k.Version().empty());
+    EXPECT_TRUE(k.MoverArchivo(kvario::texto_de_ruta(datos),
+                               kvario::texto_de_ruta(t_.path() / "movido.txt")));
+    k.colDatosURL(k.colDatosURL());
+    EXPECT_TRUE(k.Nuevo_Archivo());
+    k.Cerrar();
+
+    const auto& miembros = registro->class_info().members();
+    for (int i = 0; i < int(miembros.size()); ++i)
+        EXPECT_TRUE(registro->usados.contains(i)) << miembros[std::size_t(i)].name;
 }

@@ -11,13 +11,13 @@
 #include <string>
 
 #include "../support/temp_folder.hpp"
-#include "platform/component.hpp"
+#include "components/component.hpp"
 #include "platform/messages.hpp"
 #include "platform/text.hpp"
 
 namespace tolvan_test {
 
-namespace comp = platform::components;
+namespace comp = components;
 namespace fs = std::filesystem;
 using Pares = std::map<std::string, std::string>;
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "../support/temp_folder.hpp"
+#include "components/component.hpp"
 #include "formularios.hpp"
-#include "platform/component.hpp"
 #include "platform/messages.hpp"
 #include "platform/process.hpp"
 #include "tolvan_fixture.hpp"

@@ -12,24 +12,6 @@ using T = Variant::Type;
 
 namespace {
 
-enum Miembro {
-    kAbrirArchivo,
-    kExportar,
-    kImportar,
-    kGrabarArchivo,
-    kFormulario,
-    kMensaje,
-    kAyuda,
-    kUbicacionDatos,
-    kUbicacionLibro,
-    kDuplaCabecera,
-    kDuplaInformado,
-    kDuplaInformadoRut,
-    kObtieneRut,
-    kObtiene,
-    kActualiza
-};
-
 struct Ayuda {
     const char* metodo;
     const char* texto;
@@ -70,81 +52,82 @@ constexpr const char* kSinAyuda = "No existe ayuda disponible para este metodo";
 
 ClsDj::ClsDj() = default;  // datos_ creates "Kvario3.clsURL", or throws the creation error
 
-const comp::ClassInfo& ClsDj::info() {
+const comp::ClassTable<ClsDj>& ClsDj::table() {
     using comp::call_get, comp::call_let, comp::call_method;
+    using A = std::span<Variant>;
+    using K = comp::CallKind;
     const comp::Parameter codigo{"Codigo", T::text, false};
     const comp::Parameter valor{"Valor", T::text, false};
     const comp::Parameter codigo_ref{"Codigo", T::text, true};
     const comp::Parameter linea{"Linea", T::int32, false};
     const comp::Parameter rut{"RUT", T::int32, false};
-    static const comp::ClassInfo i(
+    static const comp::ClassTable<ClsDj> t(
         "clsdj",
         {
-            {"Abrir_Archivo", call_method, {{"Nuevo_Archivo", T::boolean, false}}, T::boolean},
-            {"Exportar_a_Excel", call_method, {}, T::empty},
-            {"Importar_de_Excel", call_method, {}, T::empty},
-            {"Grabar_Archivo", call_method, {}, T::boolean},
-            {"Formulario", call_get | call_let, {}, T::text},
-            {"Mensaje", call_get, {}, T::text},
-            {"AYUDA", call_method, {{"Metodo", T::text, true}}, T::text},
-            {"Ubicacion_Archivo_VAzorode", call_let, {}, T::text},
-            {"Ubicacion_Archivo_Excels", call_let, {}, T::text},
-            {"Agrega_Dupla_Cabecera", call_method, {codigo, valor}, T::empty},
-            {"Agrega_Dupla_Informado", call_method, {linea, codigo, valor}, T::empty},
-            {"Agrega_Dupla_Informado_por_RUT", call_method, {rut, codigo, valor}, T::empty},
-            {"Obtiene_Dupla_Informado_por_RUT", call_method, {rut, codigo_ref}, T::text},
-            {"Obtiene_Dupla_Informado", call_method, {linea, codigo_ref}, T::text},
-            {"Actualiza_Informado", call_method, {}, T::empty},
+            {{"Abrir_Archivo", call_method, {{"Nuevo_Archivo", T::boolean, false}}, T::boolean},
+             [](ClsDj& o, K, A a) -> Variant { return o.Abrir_Archivo(a[0].to_bool()); }},
+            {{"Exportar_a_Excel", call_method, {}, T::empty},
+             [](ClsDj& o, K, A) -> Variant {
+                 o.Exportar_a_Excel();
+                 return {};
+             }},
+            {{"Importar_de_Excel", call_method, {}, T::empty},
+             [](ClsDj& o, K, A) -> Variant {
+                 o.Importar_de_Excel();
+                 return {};
+             }},
+            {{"Grabar_Archivo", call_method, {}, T::boolean},
+             [](ClsDj& o, K, A) -> Variant { return o.Grabar_Archivo(); }},
+            {{"Formulario", call_get | call_let, {}, T::text},
+             [](ClsDj& o, K kind, A a) -> Variant {
+                 if (kind != comp::call_let) return o.Formulario();
+                 o.Formulario(a[0].text());
+                 return {};
+             }},
+            {{"Mensaje", call_get, {}, T::text},
+             [](ClsDj& o, K, A) -> Variant { return o.Mensaje(); }},
+            {{"AYUDA", call_method, {{"Metodo", T::text, true}}, T::text},
+             [](ClsDj& o, K, A a) -> Variant { return o.AYUDA(a[0].text()); }},
+            {{"Ubicacion_Archivo_VAzorode", call_let, {}, T::text},
+             [](ClsDj& o, K, A a) -> Variant {
+                 o.Ubicacion_Archivo_VAzorode(a[0].text());
+                 return {};
+             }},
+            {{"Ubicacion_Archivo_Excels", call_let, {}, T::text},
+             [](ClsDj& o, K, A a) -> Variant {
+                 o.Ubicacion_Archivo_Excels(a[0].text());
+                 return {};
+             }},
+            {{"Agrega_Dupla_Cabecera", call_method, {codigo, valor}, T::empty},
+             [](ClsDj& o, K, A a) -> Variant {
+                 o.Agrega_Dupla_Cabecera(a[0].text(), a[1].text());
+                 return {};
+             }},
+            {{"Agrega_Dupla_Informado", call_method, {linea, codigo, valor}, T::empty},
+             [](ClsDj& o, K, A a) -> Variant {
+                 o.Agrega_Dupla_Informado(a[0].to_int32(), a[1].text(), a[2].text());
+                 return {};
+             }},
+            {{"Agrega_Dupla_Informado_por_RUT", call_method, {rut, codigo, valor}, T::empty},
+             [](ClsDj& o, K, A a) -> Variant {
+                 o.Agrega_Dupla_Informado_por_RUT(a[0].to_int32(), a[1].text(), a[2].text());
+                 return {};
+             }},
+            {{"Obtiene_Dupla_Informado_por_RUT", call_method, {rut, codigo_ref}, T::text},
+             [](ClsDj& o, K, A a) -> Variant {
+                 return o.Obtiene_Dupla_Informado_por_RUT(a[0].to_int32(), a[1].text());
+             }},
+            {{"Obtiene_Dupla_Informado", call_method, {linea, codigo_ref}, T::text},
+             [](ClsDj& o, K, A a) -> Variant {
+                 return o.Obtiene_Dupla_Informado(a[0].to_int32(), a[1].text());
+             }},
+            {{"Actualiza_Informado", call_method, {}, T::empty},
+             [](ClsDj& o, K, A) -> Variant {
+                 o.Actualiza_Informado();
+                 return {};
+             }},
         });
-    return i;
-}
-
-Variant ClsDj::invoke(int member, comp::CallKind kind, std::span<Variant> a) {
-    switch (Miembro(member)) {
-        case kAbrirArchivo:
-            return Abrir_Archivo(a[0].to_bool());
-        case kExportar:
-            Exportar_a_Excel();
-            return {};
-        case kImportar:
-            Importar_de_Excel();
-            return {};
-        case kGrabarArchivo:
-            return Grabar_Archivo();
-        case kFormulario:
-            if (kind == comp::call_let) {
-                Formulario(a[0].text());
-                return {};
-            }
-            return Formulario();
-        case kMensaje:
-            return Mensaje();
-        case kAyuda:
-            return AYUDA(a[0].text());
-        case kUbicacionDatos:
-            Ubicacion_Archivo_VAzorode(a[0].text());
-            return {};
-        case kUbicacionLibro:
-            Ubicacion_Archivo_Excels(a[0].text());
-            return {};
-        case kDuplaCabecera:
-            Agrega_Dupla_Cabecera(a[0].text(), a[1].text());
-            return {};
-        case kDuplaInformado:
-            Agrega_Dupla_Informado(a[0].to_int32(), a[1].text(), a[2].text());
-            return {};
-        case kDuplaInformadoRut:
-            Agrega_Dupla_Informado_por_RUT(a[0].to_int32(), a[1].text(), a[2].text());
-            return {};
-        case kObtieneRut:
-            return Obtiene_Dupla_Informado_por_RUT(a[0].to_int32(), a[1].text());
-        case kObtiene:
-            return Obtiene_Dupla_Informado(a[0].to_int32(), a[1].text());
-        case kActualiza:
-            Actualiza_Informado();
-            return {};
-    }
-    throw ComponentError(platform::err::no_such_member);
+    return t;
 }
 
 bool ClsDj::Abrir_Archivo(bool Nuevo_Archivo) {

@@ -7,23 +7,21 @@
 #include <string>
 #include <unordered_map>
 
+#include "components/component.hpp"
 #include "formularios.hpp"
 #include "kvario/kvario.hpp"
-#include "platform/component.hpp"
 
 namespace tolvan {
 
-namespace comp = platform::components;
+namespace comp = components;
 
-class ClsDj final : public comp::Object {
+class ClsDj final : public comp::TableObject<ClsDj> {
   public:
     // Creates the data object "Kvario3.clsURL"; ComponentError 429 when it
     // cannot be created.
     ClsDj();
 
-    static const comp::ClassInfo& info();
-    const comp::ClassInfo& class_info() const override { return info(); }
-    comp::Variant invoke(int member, comp::CallKind kind, std::span<comp::Variant> args) override;
+    static const comp::ClassTable<ClsDj>& table();
 
     // The members, in interface order. Texts are Windows-1252 bytes.
     bool Abrir_Archivo(bool Nuevo_Archivo);

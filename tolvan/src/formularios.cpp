@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/component.hpp"
+#include "components/component.hpp"
 
 namespace tolvan {
 
@@ -58,7 +58,7 @@ std::int32_t numero_de_item(const Formulario& f, std::int32_t Linea, std::int32_
     const std::int64_t n =
         std::int64_t(k) + std::int64_t(f.campos.size()) * (std::int64_t(Linea) - 1);
     if (n > std::numeric_limits<std::int32_t>::max())
-        throw platform::components::ComponentError(platform::err::overflow);
+        throw components::ComponentError(platform::err::overflow);
     return std::int32_t(n);
 }
 

@@ -3,8 +3,8 @@
 
 namespace {
 
-using platform::components::ClassEntry;
-using platform::components::Object;
+using components::ClassEntry;
+using components::Object;
 
 const ClassEntry kClases[] = {
     {"Tolvan.clsdj", []() -> Object* { return new tolvan::ClsDj; }},

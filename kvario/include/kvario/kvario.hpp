@@ -12,20 +12,20 @@
 // Texts are Windows-1252 bytes, as the component keeps them. Paths may be
 // given as file-system paths (UTF-8), which are passed on as Windows-1252.
 // Failures of the calls themselves (no such member, a library that cannot be
-// created) are thrown as platform::components::ComponentError; the members
+// created) are thrown as components::ComponentError; the members
 // report their own failures through their results and MensajeError, and show
 // their messages through the program's message port
-// (platform::components::set_message_port).
+// (components::set_message_port).
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
-#include "platform/component.hpp"
+#include "components/component.hpp"
 
 namespace kvario {
 
@@ -37,13 +37,13 @@ class Kvario {
     // when it cannot be created).
     Kvario();
     // Takes an object created elsewhere.
-    explicit Kvario(platform::components::Dispatch objeto);
+    explicit Kvario(components::Dispatch objeto);
 
-    const platform::components::Dispatch& objeto() const { return objeto_; }
+    const components::Dispatch& objeto() const { return objeto_; }
 
     // The members, in interface order.
-    platform::components::Dispatch colDatosURL();
-    void colDatosURL(const platform::components::Dispatch& lista);  // an empty one releases it
+    components::Dispatch colDatosURL();
+    void colDatosURL(const components::Dispatch& lista);  // an empty one releases it
     void Cerrar();
     bool Crear_indice_de_elementos();
     void ADD_Valor(std::string_view Codigo, std::string_view Valor);
@@ -72,11 +72,13 @@ class Kvario {
     std::int32_t Cantidad_de_Elementos();
 
   private:
-    platform::components::Variant llamar(int miembro, unsigned kinds,
-                                         std::initializer_list<platform::components::Arg> args);
+    // Calls a member by its name (a literal: the name is kept as the key of
+    // its index, which is looked up once per object).
+    components::Variant llamar(std::string_view miembro, unsigned kinds,
+                               std::initializer_list<components::Arg> args);
 
-    platform::components::Dispatch objeto_;
-    std::array<int, 19> ids_;  // member indices, looked up by name at the first call
+    components::Dispatch objeto_;
+    std::unordered_map<std::string_view, int> ids_;  // member indices by name
 };
 
 // A file-system path (UTF-8) as the Windows-1252 text a component takes.

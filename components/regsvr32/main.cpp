@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "platform/component.hpp"
+#include "components/component.hpp"
 #include "platform/messages.hpp"
 
-namespace components = platform::components;
+namespace components = components;
 
 int main(int argc, char** argv) {
     bool silent = false, unregister = false;

@@ -14,10 +14,13 @@
 #include <mutex>
 #include <new>
 
-#include "platform/component.hpp"
+#include "components/component.hpp"
 #include "platform/text.hpp"
 
-namespace platform::components {
+namespace components {
+
+// The platform layer's errors, texts and ports, used throughout.
+using namespace platform;
 
 namespace fs = std::filesystem;
 
@@ -399,4 +402,4 @@ std::int32_t serve_create(const char* progid, std::span<const ClassEntry> classe
                       "la biblioteca no tiene la clase \"" + std::string(id) + "\"");
 }
 
-}  // namespace platform::components
+}  // namespace components

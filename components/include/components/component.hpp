@@ -43,14 +43,14 @@
 #include <variant>
 #include <vector>
 
-#include "platform/component_c.hpp"
+#include "components/component_c.hpp"
 #include "platform/errors.hpp"
 #include "platform/messages.hpp"
 #include "platform/process.hpp"
 
 #define ORVEX_COMPONENT_API ORVEX_EXPORT
 
-namespace platform::components {
+namespace components {
 
 namespace errnum {
 inline constexpr int object_not_set = 91;    // variable de objeto no establecida
@@ -62,11 +62,12 @@ class ORVEX_COMPONENT_API ComponentError : public std::runtime_error {
   public:
     ComponentError(int number, const std::string& description);
     explicit ComponentError(int number);  // with the number's standard description
-    explicit ComponentError(const RuntimeError& e) : ComponentError(e.number, e.description) {}
+    explicit ComponentError(const platform::RuntimeError& e)
+        : ComponentError(e.number, e.description) {}
     ~ComponentError() override;
     int number() const noexcept { return number_; }
     std::string description() const { return what(); }
-    RuntimeError error() const { return {number_, what()}; }
+    platform::RuntimeError error() const { return {number_, what()}; }
 
   private:
     int number_;
@@ -164,6 +165,54 @@ class ORVEX_COMPONENT_API Object {
     virtual Variant invoke(int member, CallKind kind, std::span<Variant> args) = 0;
 };
 
+// A class described once: each entry is a member's description (name, call
+// kinds, parameters, value type) with the function that runs it. The class's
+// ClassInfo and its dispatch are both built from the table, so the two cannot
+// disagree, and adding a member is adding one entry.
+template <class C>
+struct MemberEntry {
+    Member member;
+    Variant (*run)(C& self, CallKind kind, std::span<Variant> args);
+};
+
+template <class C>
+class ClassTable {
+  public:
+    ClassTable(std::string name, std::vector<MemberEntry<C>> entries)
+        : info_(std::move(name), descriptions(entries)) {
+        run_.reserve(entries.size());
+        for (const MemberEntry<C>& e : entries) run_.push_back(e.run);
+    }
+    const ClassInfo& info() const { return info_; }
+    Variant invoke(C& self, int member, CallKind kind, std::span<Variant> args) const {
+        if (member < 0 || std::size_t(member) >= run_.size())
+            throw ComponentError(platform::err::no_such_member);
+        return run_[std::size_t(member)](self, kind, args);
+    }
+
+  private:
+    static std::vector<Member> descriptions(const std::vector<MemberEntry<C>>& entries) {
+        std::vector<Member> members;
+        members.reserve(entries.size());
+        for (const MemberEntry<C>& e : entries) members.push_back(e.member);
+        return members;
+    }
+
+    ClassInfo info_;
+    std::vector<Variant (*)(C&, CallKind, std::span<Variant>)> run_;
+};
+
+// An object whose class is described by a ClassTable: C provides
+// `static const ClassTable<C>& table()`.
+template <class C>
+class TableObject : public Object {
+  public:
+    const ClassInfo& class_info() const override { return C::table().info(); }
+    Variant invoke(int member, CallKind kind, std::span<Variant> args) override {
+        return C::table().invoke(static_cast<C&>(*this), member, kind, args);
+    }
+};
+
 // An argument as the caller passes it: a value, or the caller's own variable,
 // which a by-reference parameter assigns after the call. A text given as a
 // view (a string_view, a C string or a std::string lvalue) is only looked at,
@@ -257,7 +306,7 @@ ORVEX_COMPONENT_API void remove_registrations(const std::filesystem::path& libra
 // regsvr32 does. The path is made absolute first.
 struct LibraryResult {
     enum class Stage { done, load_failed, no_entry_point, entry_failed } stage = Stage::done;
-    RuntimeError error;  // when not done
+    platform::RuntimeError error;  // when not done
 };
 ORVEX_COMPONENT_API LibraryResult register_library(const std::filesystem::path& library,
                                                    bool unregister = false);
@@ -286,15 +335,15 @@ ORVEX_COMPONENT_API std::int32_t serve_create(const char* progid,
 #define ORVEX_COMPONENT_ENTRY_POINTS(classes)                                                 \
     extern "C" ORVEX_EXPORT int32_t orvex_component_register(const char* library,             \
                                                              orvex_error* err) {              \
-        return platform::components::serve_register(library, classes, false, err);            \
+        return components::serve_register(library, classes, false, err);                      \
     }                                                                                         \
     extern "C" ORVEX_EXPORT int32_t orvex_component_unregister(const char* library,           \
                                                                orvex_error* err) {            \
-        return platform::components::serve_register(library, classes, true, err);             \
+        return components::serve_register(library, classes, true, err);                       \
     }                                                                                         \
     extern "C" ORVEX_EXPORT int32_t orvex_component_create(const char* progid, void** object, \
                                                            orvex_error* err) {                \
-        return platform::components::serve_create(progid, classes, object, err);              \
+        return components::serve_create(progid, classes, object, err);                        \
     }
 
 // Fills an orvex_error (when not null) and returns the number.
@@ -305,12 +354,13 @@ ORVEX_COMPONENT_API std::int32_t fill_error(orvex_error* err, int number,
 
 // Where components show their messages: the program's message port, or, when
 // none is given (nullptr), standard error. The port must outlive its use.
-ORVEX_COMPONENT_API void set_message_port(MessagePort* port);
-ORVEX_COMPONENT_API Answer show_message(const std::string& text, const std::string& title,
-                                        Buttons buttons = Buttons::ok, Icon icon = Icon::none);
+ORVEX_COMPONENT_API void set_message_port(platform::MessagePort* port);
+ORVEX_COMPONENT_API platform::Answer show_message(const std::string& text, const std::string& title,
+                                                  platform::Buttons buttons = platform::Buttons::ok,
+                                                  platform::Icon icon = platform::Icon::none);
 
 // What components call to let pending window events run (none by default).
-ORVEX_COMPONENT_API void set_event_pump(EventPump pump);
+ORVEX_COMPONENT_API void set_event_pump(platform::EventPump pump);
 ORVEX_COMPONENT_API void pump_events();
 
-}  // namespace platform::components
+}  // namespace components

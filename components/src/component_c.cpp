@@ -3,12 +3,12 @@
 #include <cstring>
 #include <new>
 
-#include "platform/component.hpp"
+#include "components/component.hpp"
 
-using platform::components::Arg;
-using platform::components::ComponentError;
-using platform::components::ObjectRef;
-using platform::components::Variant;
+using components::Arg;
+using components::ComponentError;
+using components::ObjectRef;
+using components::Variant;
 namespace err = platform::err;
 
 struct orvex_object {
@@ -17,7 +17,7 @@ struct orvex_object {
 
 namespace {
 
-using platform::components::fill_error;
+using components::fill_error;
 
 Variant from_c(const orvex_variant& v) {
     switch (v.type) {
@@ -113,7 +113,7 @@ int32_t orvex_create_object(const char* progid, orvex_object** object, orvex_err
     if (object) *object = nullptr;
     return guarded(e, [&] {
         if (!progid || !object) throw ComponentError(err::invalid_call);
-        *object = new orvex_object{platform::components::CreateObject(progid)};
+        *object = new orvex_object{components::CreateObject(progid)};
     });
 }
 
@@ -125,7 +125,7 @@ int32_t orvex_member_info(orvex_object* object, const char* member, int32_t* kin
                           int32_t* parameters, orvex_error* e) {
     return guarded(e, [&] {
         if (!object || !member) throw ComponentError(err::invalid_call);
-        if (!object->ref) throw ComponentError(platform::components::errnum::object_not_set);
+        if (!object->ref) throw ComponentError(components::errnum::object_not_set);
         const auto& info = object->ref->class_info();
         int id = info.find(member);
         if (id < 0) throw ComponentError(err::no_such_member);
@@ -141,7 +141,7 @@ int32_t orvex_invoke(orvex_object* object, const char* member, int32_t kinds, or
     return guarded(e, [&] {
         if (!object || !member || count < 0 || (count > 0 && !args))
             throw ComponentError(err::invalid_call);
-        if (!object->ref) throw ComponentError(platform::components::errnum::object_not_set);
+        if (!object->ref) throw ComponentError(components::errnum::object_not_set);
         std::vector<Variant> vars;
         vars.reserve(std::size_t(count));
         for (int32_t i = 0; i < count; ++i) vars.push_back(from_c(args[i]));
@@ -153,7 +153,7 @@ int32_t orvex_invoke(orvex_object* object, const char* member, int32_t kinds, or
             else
                 call.emplace_back(vars[std::size_t(i)]);
         }
-        Variant r = platform::components::invoke(*object->ref, member, unsigned(kinds), call);
+        Variant r = components::invoke(*object->ref, member, unsigned(kinds), call);
         // Convert everything before touching the caller's variants, so that a
         // failure leaves them as they were.
         std::vector<orvex_variant> back(static_cast<std::size_t>(count));
@@ -195,21 +195,20 @@ void orvex_variant_clear(orvex_variant* v) {
 int32_t orvex_register_library(const char* library, int32_t unregister, orvex_error* e) {
     return guarded(e, [&] {
         if (!library) throw ComponentError(err::invalid_call);
-        auto r = platform::components::register_library(library, unregister != 0);
-        if (r.stage != platform::components::LibraryResult::Stage::done)
-            throw ComponentError(r.error);
+        auto r = components::register_library(library, unregister != 0);
+        if (r.stage != components::LibraryResult::Stage::done) throw ComponentError(r.error);
     });
 }
 
 void orvex_set_message_handler(orvex_message_handler handler, void* user) {
     static HandlerPort port;
     if (!handler) {
-        platform::components::set_message_port(nullptr);
+        components::set_message_port(nullptr);
         return;
     }
     port.handler = handler;
     port.user = user;
-    platform::components::set_message_port(&port);
+    components::set_message_port(&port);
 }
 
 }  // extern "C"

@@ -1,12 +1,12 @@
 // A small component library for the component-layer tests: one class with
 // properties of each type, by-reference and by-value parameters, an
 // untyped parameter, a member that fails and one that shows a message.
-#include "platform/component.hpp"
+#include "components/component.hpp"
 #include "platform/text.hpp"
 
 namespace {
 
-namespace comp = platform::components;
+namespace comp = components;
 using comp::Variant;
 using T = Variant::Type;
 

@@ -7,11 +7,14 @@
 #include <limits>
 #include <new>
 
-#include "platform/component.hpp"
+#include "components/component.hpp"
 #include "platform/numtext.hpp"
 #include "platform/text.hpp"
 
-namespace platform::components {
+namespace components {
+
+// The platform layer's errors, texts and ports, used throughout.
+using namespace platform;
 
 namespace {
 
@@ -301,4 +304,4 @@ void pump_events() {
     if (g_pump) g_pump();
 }
 
-}  // namespace platform::components
+}  // namespace components

@@ -91,7 +91,7 @@ ORVEX_EXPORT void orvex_set_message_handler(orvex_message_handler handler, void*
 
 /* The entry points a component library exports. `library` is the library's
  * absolute path, as it is recorded. orvex_component_create stores in *object a
- * platform::components::Object created with new; the layer takes it over. */
+ * components::Object created with new; the layer takes it over. */
 typedef int32_t (*orvex_component_register_fn)(const char* library, orvex_error* err);
 typedef int32_t (*orvex_component_unregister_fn)(const char* library, orvex_error* err);
 typedef int32_t (*orvex_component_create_fn)(const char* progid, void** object, orvex_error* err);

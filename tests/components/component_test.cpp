@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "../support/temp_folder.hpp"
-#include "platform/component.hpp"
+#include "components/component.hpp"
 
-namespace comp = platform::components;
+namespace comp = components;
 using comp::Arg;
 using comp::ComponentError;
 using comp::Dispatch;

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "../support/temp_folder.hpp"
-#include "platform/component.hpp"
+#include "components/component.hpp"
 
-namespace comp = platform::components;
+namespace comp = components;
 namespace fs = std::filesystem;
 using testsupport::read_file;
 
