@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "orvex/revision.hpp"
+#include "scripted_port.hpp"
 
 namespace {
 
@@ -47,8 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto& install = instalacion();
     auto archivo = install / "declaracion.txt";
     escribir(archivo, std::string_view(reinterpret_cast<const char*>(data), size));
-    platform::ScriptedPort port;
+    testsupport::ScriptedPort port;
     orvex::Entorno entorno{install, port, {}, {}, {}};
-    (void)orvex::Revisar(entorno, "1831,Aportes", "2018", archivo.string());
+    (void)orvex::Revisar(entorno, {"1831", "2018", archivo});
     return 0;
 }

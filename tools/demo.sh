@@ -6,8 +6,8 @@ cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$(nproc)"
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$(nproc)"
 
 # The demo drive: build/demo holds the install folder Orvex18 and receives
 # GEN_2018 beside it, as a real installation would.

@@ -7,11 +7,10 @@ cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 seconds=${1:-60}; shift || true
 build=build/fuzz
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DORVEX_FUZZ=ON -DORVEX_BUILD_TESTS=OFF -DORVEX_BUILD_BENCH=OFF >/dev/null
+cmake --preset fuzz >/dev/null
 fuzzers=("$@")
 [ ${#fuzzers[@]} -gt 0 ] || fuzzers=(text catalogo revision sha0 pares xlsx)
-cmake --build "$build" -j "$(nproc)" --target "${fuzzers[@]/#/fuzz_}"
+cmake --build --preset fuzz -j "$(nproc)" --target "${fuzzers[@]/#/fuzz_}"
 mkdir -p build/fuzz-findings
 for f in "${fuzzers[@]}"; do
   corpus="build/fuzz-corpus/$f"

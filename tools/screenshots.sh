@@ -8,8 +8,8 @@ cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 out=$(mkdir -p "${1:-build/screenshots}" && cd "${1:-build/screenshots}" && pwd)
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$(nproc)" --target orvex-capturas orvex sigmar32
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$(nproc)" --target orvex-capturas orvex sigmar32
 install=$(bash tools/layout_demo.sh "$build" build/screenshots-drive)
 rm -f "$out"/*.png
 # A small window manager draws the windows' title bars.

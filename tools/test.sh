@@ -10,16 +10,15 @@ if git rev-parse --git-dir >/dev/null 2>&1; then
   git ls-files -z '*.cpp' '*.hpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 fi
 
+# Configure, build and test one preset of CMakePresets.json.
 jobs=$(nproc)
 run_suite() {
-  local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
-  QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1" -j "$jobs"
+  ctest --preset "$1" -j "$jobs"
 }
 
 echo "== plain build =="
-run_suite build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite release
 echo "== sanitizer build (ASan + UBSan) =="
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON -DORVEX_BUILD_BENCH=OFF
+run_suite sanitize

@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "catalogo_lineas.hpp"
+
 namespace bench {
 
 inline constexpr int kLargo = 250;
@@ -35,20 +37,13 @@ using Campos = std::initializer_list<Campo>;
 // folder "registro" of an install tree.
 inline void catalogo(const std::filesystem::path& install, char modo2, Campos tipo1, Campos tipo2,
                      Campos tipo3) {
-    char linea[64];
     std::string formatos, registros;
     int tipo = 1;
     for (Campos campos : {tipo1, tipo2, tipo3}) {
-        // Form, type at 6, length at 8-11, modo at 17.
-        std::snprintf(linea, sizeof linea, "1879 %d %04d     %c\r\n", tipo, kLargo,
-                      tipo == 2 ? modo2 : 'U');
-        formatos += linea;
-        // Form, type at 6, field at 8-9, from at 30-32, to at 34-36.
-        for (const Campo& c : campos) {
-            std::snprintf(linea, sizeof linea, "1879 %d %02d%-20s%03d %03d N\r\n", tipo, c.n,
-                          "CAMPO", c.desde, c.hasta);
-            registros += linea;
-        }
+        const char t = testsupport::tipo_de(tipo);
+        formatos += testsupport::linea_formato("1879", t, kLargo, tipo == 2 ? modo2 : 'U') + "\r\n";
+        for (const Campo& c : campos)
+            registros += testsupport::linea_campo("1879", t, c.n, c.desde, c.hasta) + "\r\n";
         ++tipo;
     }
     escribir(install / "Sistema" / "FORMATOSDJ.TXT", formatos);

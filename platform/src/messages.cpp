@@ -65,46 +65,4 @@ bool ConsolePort::open_document(const std::filesystem::path& file) {
     return false;
 }
 
-Answer ScriptedPort::message(const std::string& text, const std::string& title, Buttons buttons,
-                             Icon icon) {
-    calls.push_back({Call::Kind::message, text, title, buttons, icon, {}});
-    if (answers.empty()) return default_answer(buttons);
-    Answer a = answers.front();
-    answers.pop_front();
-    return a;
-}
-
-std::optional<std::filesystem::path> ScriptedPort::pick_file(const FilePick& pick) {
-    calls.push_back({Call::Kind::pick_file,
-                     pick.start_folder.string(),
-                     pick.title,
-                     Buttons::ok,
-                     Icon::none,
-                     {}});
-    if (picks.empty()) return std::nullopt;
-    auto p = picks.front();
-    picks.pop_front();
-    return p;
-}
-
-bool ScriptedPort::show_text_file(const std::filesystem::path& file) {
-    Call c{Call::Kind::show_text_file, file.string(), {}, Buttons::ok, Icon::none, {}};
-    bool ok = read_file(file, c.shown);
-    calls.push_back(std::move(c));
-    if (while_showing) while_showing();
-    return ok;
-}
-
-bool ScriptedPort::open_document(const std::filesystem::path& file) {
-    calls.push_back({Call::Kind::open_document, file.string(), {}, Buttons::ok, Icon::none, {}});
-    return documents_open;
-}
-
-std::vector<ScriptedPort::Call> ScriptedPort::messages() const {
-    std::vector<Call> out;
-    for (const auto& c : calls)
-        if (c.kind == Call::Kind::message) out.push_back(c);
-    return out;
-}
-
 }  // namespace platform

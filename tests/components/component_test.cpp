@@ -8,6 +8,7 @@
 
 #include "../support/temp_folder.hpp"
 #include "components/component.hpp"
+#include "scripted_port.hpp"
 
 namespace comp = components;
 using comp::Arg;
@@ -142,7 +143,7 @@ TEST(ComponentVariant, ConvertsAsLateBoundCallsDo) {
 
 TEST_F(ProbeTest, MessagesGoToTheProgramsPortElseToStandardError) {
     Dispatch o(comp::CreateObject("OrvexProbe.Contador"));
-    platform::ScriptedPort port;
+    testsupport::ScriptedPort port;
     port.answers.push_back(platform::Answer::no);
     comp::set_message_port(&port);
     EXPECT_EQ(o.call("Mostrar", {"\xBFSeguir?"}), Variant(int(platform::Answer::no)));

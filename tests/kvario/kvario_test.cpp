@@ -15,6 +15,7 @@
 #include "../support/temp_folder.hpp"
 #include "components/component.hpp"
 #include "kvario/kvario.hpp"
+#include "scripted_port.hpp"
 
 namespace comp = components;
 namespace fs = std::filesystem;
@@ -58,7 +59,7 @@ class KvarioTest : public ::testing::Test {
     std::string texto(const fs::path& p) const { return kvario::texto_de_ruta(p); }
 
     testsupport::TempFolder t_;
-    platform::ScriptedPort port_;
+    testsupport::ScriptedPort port_;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "../support/temp_folder.hpp"
+#include "scripted_port.hpp"
 
 using platform::Answer;
 using platform::Buttons;
@@ -35,7 +36,7 @@ TEST(ConsolePort, ShowsAWindows1252FileAsUtf8) {
 
 TEST(ScriptedPort, RecordsCallsAndAnswersFromItsScript) {
     testsupport::TempFolder t;
-    platform::ScriptedPort port;
+    testsupport::ScriptedPort port;
     port.answers = {Answer::no};
     port.picks = {std::filesystem::path("/tmp/a b.txt")};
     int during = 0;

@@ -14,6 +14,7 @@
 #include "components/component.hpp"
 #include "platform/messages.hpp"
 #include "platform/text.hpp"
+#include "scripted_port.hpp"
 
 namespace tolvan_test {
 
@@ -76,7 +77,7 @@ class TolvanTest : public ::testing::Test {
 
     testsupport::TempFolder t_;
     fs::path datos_ = t_ / "dj.txt";
-    platform::ScriptedPort port_;
+    testsupport::ScriptedPort port_;
 };
 
 }  // namespace tolvan_test

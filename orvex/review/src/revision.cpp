@@ -82,8 +82,7 @@ class Revision {
         informe_.al_anotar = al_anotar;
     }
 
-    ResultadoRevision correr(std::string_view entrada_formulario, std::string_view texto_ano,
-                             std::string_view texto_archivo);
+    ResultadoRevision correr(const Pedido& pedido);
 
   private:
     void error(std::uint64_t linea, int tipo, std::string esperado, std::string informado,
@@ -117,12 +116,11 @@ class Revision {
     std::array<bool, 4> tipos_leidos_{};
 };
 
-ResultadoRevision Revision::correr(std::string_view entrada_formulario, std::string_view texto_ano,
-                                   std::string_view texto_archivo) {
+ResultadoRevision Revision::correr(const Pedido& pedido) {
     informe_.abrir(entorno_.install);
 
-    estado_.formulario = std::string(numero_de_formulario(entrada_formulario));
-    estado_.ano_combo = std::string(platform::mid(texto_ano, 1, 4));
+    estado_.formulario = pedido.formulario;
+    estado_.ano_combo = pedido.ano;
     estado_.periodo = estado_.ano_combo;
     estado_.mensual = listas::mensual(estado_.formulario);
     estado_.tabla = Cargar_Formatos(entorno_.install, estado_.formulario);
@@ -130,17 +128,13 @@ ResultadoRevision Revision::correr(std::string_view entrada_formulario, std::str
     estado_.cantidad_tipo2 = 0;
 
     ResultadoRevision resultado;
-    std::string_view ruta = platform::trim(texto_archivo);
-    if (ruta.empty()) {
-        entorno_.port.message(
-            "Debe seleccionar un Archivo.. Presione el Botón Aceptar para continuar",
-            "Resultado del Proceso", platform::Buttons::ok);
+    if (pedido.archivo.empty()) {
         informe_.cerrar();
         resultado.fin = FinRevision::sin_archivo;
         resultado.estado = std::move(estado_);
         return resultado;
     }
-    estado_.archivo = std::filesystem::path(std::string(ruta));
+    estado_.archivo = pedido.archivo;
 
     std::error_code ec;
     total_bytes_ = std::filesystem::file_size(estado_.archivo, ec);
@@ -386,11 +380,10 @@ void Revision::revisar_tipo3() {
 
 }  // namespace
 
-ResultadoRevision Revisar(const Entorno& entorno, std::string_view entrada_formulario,
-                          std::string_view texto_ano, std::string_view texto_archivo,
+ResultadoRevision Revisar(const Entorno& entorno, const Pedido& pedido,
                           const std::function<void(const Hallazgo&)>& al_anotar) {
     Revision revision(entorno, al_anotar);
-    return revision.correr(entrada_formulario, texto_ano, texto_archivo);
+    return revision.correr(pedido);
 }
 
 }  // namespace orvex

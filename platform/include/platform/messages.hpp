@@ -5,7 +5,6 @@
 // Texts are UTF-8.
 #pragma once
 
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
@@ -67,32 +66,5 @@ class ConsolePort final : public MessagePort {
 
 // The first button of a set, the answer of a box that is simply confirmed.
 Answer default_answer(Buttons buttons);
-
-// Test port: records every call and answers from a script.
-class ScriptedPort final : public MessagePort {
-  public:
-    struct Call {
-        enum class Kind { message, pick_file, show_text_file, open_document } kind;
-        std::string text, title;  // message text and title; path for the file calls
-        Buttons buttons = Buttons::ok;
-        Icon icon = Icon::none;
-        std::string shown;  // show_text_file: the file's bytes at the time it was shown
-    };
-
-    std::vector<Call> calls;
-    std::deque<Answer> answers;  // message answers, in order; default_answer when empty
-    std::deque<std::optional<std::filesystem::path>>
-        picks;                            // pick_file results; nothing when empty
-    bool documents_open = true;           // result of open_document
-    std::function<void()> while_showing;  // runs inside show_text_file (a wait in progress)
-
-    Answer message(const std::string& text, const std::string& title, Buttons buttons = Buttons::ok,
-                   Icon icon = Icon::none) override;
-    std::optional<std::filesystem::path> pick_file(const FilePick& pick) override;
-    bool show_text_file(const std::filesystem::path& file) override;
-    bool open_document(const std::filesystem::path& file) override;
-
-    std::vector<Call> messages() const;  // the message calls only
-};
 
 }  // namespace platform

@@ -16,10 +16,11 @@
 #include "generador_view.hpp"
 #include "orvex/generador.hpp"
 #include "platform/qt_port.hpp"
+#include "scripted_port.hpp"
 #include "test_env.hpp"
 
 namespace fs = std::filesystem;
-using platform::ScriptedPort;
+using testsupport::ScriptedPort;
 using testsupport::TempFolder;
 
 namespace {

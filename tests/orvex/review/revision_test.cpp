@@ -475,8 +475,7 @@ TEST_F(Revision, DeclarantValuesComeFromTheLastDeclarantRecord) {
     l.insert(l.begin() + 1, otra_linea.lineas()[0]);
     l.insert(l.begin(), d.lineas()[0]);
 
-    std::string ruta = "  " + declarar(l).string() + "  ";
-    orvex::ResultadoRevision r = revisar("1879", ruta);
+    orvex::ResultadoRevision r = revisar("1879", declarar(l).string());
     ASSERT_EQ(descritos(), Lineas{});
     const orvex::Declarante& v = r.estado.declarante;
     EXPECT_EQ(v.folio, "8076501");
@@ -488,19 +487,15 @@ TEST_F(Revision, DeclarantValuesComeFromTheLastDeclarantRecord) {
     EXPECT_EQ(v.rut_anterior, "87654321");
     EXPECT_EQ(v.dv_anterior, "K");
     EXPECT_EQ(v.folio_anterior, "8076500");
-    EXPECT_EQ(r.estado.archivo, tmp / "dj.txt");  // blanks trimmed
-    EXPECT_EQ(r.estado.lineas_registro0, 6u);     // three declarant lines, two summary lines
+    EXPECT_EQ(r.estado.archivo, tmp / "dj.txt");
+    EXPECT_EQ(r.estado.lineas_registro0, 6u);  // three declarant lines, two summary lines
 }
 
-TEST_F(Revision, EmptyPathShowsItsMessageAndLeavesTheHeader) {
+TEST_F(Revision, NoFileLeavesOnlyTheHeader) {
     tmp.write("Orvex18/registro/errores.txt", "old findings\r\n");
-    orvex::ResultadoRevision r = revisar("1879", "   ");
+    orvex::ResultadoRevision r = revisar("1879", "");
     EXPECT_EQ(r.fin, FinRevision::sin_archivo);
-    ASSERT_EQ(port.calls.size(), 1u);
-    EXPECT_EQ(port.calls[0].text,
-              "Debe seleccionar un Archivo.. Presione el Botón Aceptar para continuar");
-    EXPECT_EQ(port.calls[0].title, "Resultado del Proceso");
-    EXPECT_EQ(port.calls[0].buttons, platform::Buttons::ok);
+    EXPECT_TRUE(port.calls.empty());  // the caller tells the user
     EXPECT_EQ(informe(), std::string(orvex::kEncabezadoInforme) + "\r\n");
 }
 

@@ -12,9 +12,10 @@
 #include <vector>
 
 #include "../../support/temp_folder.hpp"
-#include "orvex/trabajo.hpp"
+#include "orvex/entorno.hpp"
 #include "platform/messages.hpp"
 #include "platform/process.hpp"
+#include "scripted_port.hpp"
 
 namespace prueba {
 
@@ -33,7 +34,7 @@ class Instalacion {
     const fs::path& install() const { return install_; }
     const fs::path& raiz() const { return raiz_; }
     fs::path gen() const { return raiz_ / "GEN_2018"; }
-    platform::ScriptedPort port;
+    testsupport::ScriptedPort port;
     orvex::Entorno entorno() {
         return orvex::Entorno{
             .install = install_, .port = port, .pump = {}, .progreso = {}, .archivo_abierto = {}};
@@ -52,7 +53,7 @@ class Instalacion {
         return tmp_.write(rel, bytes);
     }
 
-    std::vector<platform::ScriptedPort::Call> mensajes() const { return port.messages(); }
+    std::vector<testsupport::ScriptedPort::Call> mensajes() const { return port.messages(); }
 
   private:
     testsupport::TempFolder tmp_;

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "orvex/entorno.hpp"
 #include "orvex/informe.hpp"
-#include "orvex/trabajo.hpp"
 #include "platform/lines.hpp"
 
 namespace orvex {
@@ -63,7 +63,7 @@ class LectorDeclaracion {
 };
 
 enum class FinRevision {
-    sin_archivo,  // empty path: "Debe seleccionar un Archivo.." was shown
+    sin_archivo,  // no file was chosen; the report holds only its header
     con_errores,  // the report holds errors
     sin_errores,  // the file is clean; the state is ready for the build
 };
@@ -73,13 +73,17 @@ struct ResultadoRevision {
     EstadoRevision estado;
 };
 
-// Reads the declaration once and writes the report; shows only the empty-path
-// message. `entrada_formulario` is the chosen form entry (its first four
-// characters are the form number), `texto_ano` the tax-year entry (its first
-// four characters), `texto_archivo` the path as the file box holds it.
-// `al_anotar` (may be empty) receives every error as it is written.
-ResultadoRevision Revisar(const Entorno& entorno, std::string_view entrada_formulario,
-                          std::string_view texto_ano, std::string_view texto_archivo,
+// What a review reads: the form, the tax year and the declaration file.
+struct Pedido {
+    std::string formulario;         // the form number, four characters ("1879")
+    std::string ano;                // the tax year, four characters ("2018")
+    std::filesystem::path archivo;  // the declaration file; empty when none was chosen
+};
+
+// Reads the declaration once and writes the report. With no file the report
+// holds only its header and the result is sin_archivo; the caller tells the
+// user. `al_anotar` (may be empty) receives every error as it is written.
+ResultadoRevision Revisar(const Entorno& entorno, const Pedido& pedido,
                           const std::function<void(const Hallazgo&)>& al_anotar = {});
 
 // Checks of form 1831 on one type-2 record (date, amount, medium).

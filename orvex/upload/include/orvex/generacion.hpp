@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "orvex/trabajo.hpp"
+#include "orvex/entorno.hpp"
 
 namespace orvex {
 
