@@ -83,6 +83,20 @@ GeneradorView::GeneradorView(Generador& logica, QWidget* parent)
     setWindowTitle(QStringLiteral("GENERADOR DE ARCHIVO AT 2018. (V.1.6)"));
     setModal(true);
 
+    // The steps on the left, the instructions on the right, the footer below.
+    auto* cuerpo = new QHBoxLayout;
+    cuerpo->addLayout(construir_pasos(), 5);
+    cuerpo->addWidget(construir_instrucciones(), 3);
+    auto* todo = new QVBoxLayout(this);
+    todo->addLayout(cuerpo, 1);
+    todo->addLayout(construir_pie());
+    resize(1040, 700);
+    conectar();
+}
+
+// The three steps, top to bottom with arrows between them, and the closing
+// instruction.
+QGridLayout* GeneradorView::construir_pasos() {
     // Step 1: form and tax year.
     auto* Frame7 = marco(this, "Frame7", QStringLiteral("Seleccionar un Formulario"));
     ListDj_ = new QListWidget(Frame7);
@@ -130,7 +144,28 @@ GeneradorView::GeneradorView(Generador& logica, QWidget* parent)
     f1->addWidget(Opt_InstGral_, 2, 0);
     f1->addWidget(Cmd_Editar_, 1, 1);
 
-    // The instructions.
+    auto* Label4 = etiqueta(this, "Label4", QString::fromUtf8(kCierre), true);
+
+    auto* pasos = new QGridLayout;
+    pasos->addWidget(Frame7, 0, 0);
+    pasos->addWidget(etiqueta(this, "Label6", QStringLiteral("-------->")), 0, 1, Qt::AlignCenter);
+    pasos->addWidget(Frame8, 0, 2);
+    pasos->addWidget(etiqueta(this, "Label1", kFlechaAbajo), 1, 0, Qt::AlignHCenter);
+    pasos->addWidget(Frame5, 2, 0);
+    pasos->addWidget(etiqueta(this, "Label15", QStringLiteral("------>")), 2, 1, Qt::AlignCenter);
+    pasos->addWidget(Cmd_Generar_, 2, 2);
+    pasos->addWidget(etiqueta(this, "Label2", kFlechaAbajo), 3, 0, Qt::AlignHCenter);
+    pasos->addWidget(Frame1, 4, 0);
+    pasos->addWidget(etiqueta(this, "Label16", kFlechaAbajo), 5, 0, Qt::AlignHCenter);
+    pasos->addWidget(Label4, 6, 0, 1, 3);
+    pasos->setColumnStretch(0, 1);
+    Frame8->setMaximumWidth(Cmd_Generar_->sizeHint().width() + 20);
+    pasos->setRowStretch(0, 1);
+
+    return pasos;
+}
+
+QGroupBox* GeneradorView::construir_instrucciones() {
     auto* Frame2 =
         marco(this, "Frame2", QStringLiteral("Instrucciones para poder Construir los Archivos"));
     auto* Frame3 = marco(Frame2, "Frame3", QStringLiteral("LEER ESTAS INSTRUCCIONES "));
@@ -141,7 +176,11 @@ GeneradorView::GeneradorView(Generador& logica, QWidget* parent)
     auto* f2 = new QVBoxLayout(Frame2);
     f2->addWidget(Frame3);
 
-    auto* Label4 = etiqueta(this, "Label4", QString::fromUtf8(kCierre), true);
+    return Frame2;
+}
+
+// The picture, the open-file mark, progress and status, and "Salir".
+QHBoxLayout* GeneradorView::construir_pie() {
     prueba_ = new QLineEdit(this);
     prueba_->setObjectName(QStringLiteral("prueba"));
     prueba_->setReadOnly(true);
@@ -159,24 +198,6 @@ GeneradorView::GeneradorView(Generador& logica, QWidget* parent)
     progreso_->setVisible(false);
     estado_ = etiqueta(this, "estado", QString());
 
-    // Layout: the steps on the left, top to bottom with arrows between them,
-    // the instructions on the right.
-    auto* pasos = new QGridLayout;
-    pasos->addWidget(Frame7, 0, 0);
-    pasos->addWidget(etiqueta(this, "Label6", QStringLiteral("-------->")), 0, 1, Qt::AlignCenter);
-    pasos->addWidget(Frame8, 0, 2);
-    pasos->addWidget(etiqueta(this, "Label1", kFlechaAbajo), 1, 0, Qt::AlignHCenter);
-    pasos->addWidget(Frame5, 2, 0);
-    pasos->addWidget(etiqueta(this, "Label15", QStringLiteral("------>")), 2, 1, Qt::AlignCenter);
-    pasos->addWidget(Cmd_Generar_, 2, 2);
-    pasos->addWidget(etiqueta(this, "Label2", kFlechaAbajo), 3, 0, Qt::AlignHCenter);
-    pasos->addWidget(Frame1, 4, 0);
-    pasos->addWidget(etiqueta(this, "Label16", kFlechaAbajo), 5, 0, Qt::AlignHCenter);
-    pasos->addWidget(Label4, 6, 0, 1, 3);
-    pasos->setColumnStretch(0, 1);
-    Frame8->setMaximumWidth(Cmd_Generar_->sizeHint().width() + 20);
-    pasos->setRowStretch(0, 1);
-
     auto* pie = new QHBoxLayout;
     pie->addWidget(Picture1);
     pie->addWidget(prueba_);
@@ -185,15 +206,11 @@ GeneradorView::GeneradorView(Generador& logica, QWidget* parent)
     pie->addStretch();
     pie->addWidget(CmdSalir_);
 
-    auto* cuerpo = new QHBoxLayout;
-    cuerpo->addLayout(pasos, 5);
-    cuerpo->addWidget(Frame2, 3);
-    auto* todo = new QVBoxLayout(this);
-    todo->addLayout(cuerpo, 1);
-    todo->addLayout(pie);
-    resize(1040, 700);
+    return pie;
+}
 
-    // Events.
+// The widgets' events to the logic's handlers, and the logic's hooks for long work.
+void GeneradorView::conectar() {
     // A choice by mouse or keys selects the entry; the focus alone only marks it.
     connect(ListDj_, &QListWidget::itemSelectionChanged, this, [this] {
         logica_.ListDj_Click(ListDj_->currentRow());

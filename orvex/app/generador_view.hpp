@@ -7,6 +7,9 @@
 
 class QButtonGroup;
 class QComboBox;
+class QGridLayout;
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -28,6 +31,10 @@ class GeneradorView : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    QGridLayout* construir_pasos();
+    QGroupBox* construir_instrucciones();
+    QHBoxLayout* construir_pie();
+    void conectar();
     void generar();
     void mostrar_progreso(std::uint64_t hecho, std::uint64_t total);
 
