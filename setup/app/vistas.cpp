@@ -39,6 +39,9 @@ QLabel* etiqueta(QWidget* padre, const char* nombre, const QString& texto, int l
     l->setFont(fuente("Sans Serif", 9.75));
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     colocar(l, left, top, ancho, alto);
+    // The system's font may be wider than the one the sizes were made for:
+    // a label never cuts its own text.
+    if (l->sizeHint().width() > l->width()) l->resize(l->sizeHint().width(), l->height());
     return l;
 }
 
