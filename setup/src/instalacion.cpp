@@ -152,18 +152,24 @@ void registrar(const Entorno& e, const fs::path& biblioteca) {
 }  // namespace
 
 CarpetasUsuario Carpetas_Usuario() {
+    // Only absolute paths count (relative XDG values are to be ignored); with
+    // neither a home folder nor absolute values, no entry is written.
+    const auto absoluta = [](const fs::path& p) { return p.is_absolute() ? p : fs::path(); };
+    const fs::path casa = absoluta(home());
     CarpetasUsuario c;
-    const std::string configuracion = variable("XDG_CONFIG_HOME").empty()
-                                          ? (home() / ".config").string()
-                                          : variable("XDG_CONFIG_HOME");
-    std::ifstream in(fs::path(configuracion) / "user-dirs.dirs", std::ios::binary);
-    std::string escritorio = escritorio_de_user_dirs(
-        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
-        home().string());
-    if (escritorio.empty()) escritorio = variable("XDG_DESKTOP_DIR");
-    c.escritorio = escritorio.empty() ? home() / "Desktop" : fs::path(escritorio);
-    const std::string datos = variable("XDG_DATA_HOME");
-    c.aplicaciones = (datos.empty() ? home() / ".local/share" : fs::path(datos)) / "applications";
+    fs::path configuracion = absoluta(variable("XDG_CONFIG_HOME"));
+    if (configuracion.empty() && !casa.empty()) configuracion = casa / ".config";
+    std::string texto;
+    if (!configuracion.empty()) {
+        std::ifstream in(configuracion / "user-dirs.dirs", std::ios::binary);
+        texto.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    c.escritorio = absoluta(escritorio_de_user_dirs(texto, casa.string()));
+    if (c.escritorio.empty()) c.escritorio = absoluta(variable("XDG_DESKTOP_DIR"));
+    if (c.escritorio.empty() && !casa.empty()) c.escritorio = casa / "Desktop";
+    fs::path datos = absoluta(variable("XDG_DATA_HOME"));
+    if (datos.empty() && !casa.empty()) datos = casa / ".local/share";
+    if (!datos.empty()) c.aplicaciones = datos / "applications";
     return c;
 }
 

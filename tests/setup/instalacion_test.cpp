@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -263,4 +264,35 @@ TEST(CarpetasUsuario, DesktopFolderFromUserDirs) {
     };
     for (const auto& c : casos)
         EXPECT_EQ(setup::escritorio_de_user_dirs(c.texto, "/home/ana"), c.escritorio) << c.texto;
+}
+
+TEST(CarpetasUsuario, FromTheEnvironmentAbsolutePathsOnly) {
+    TempFolder t;
+    t.write("config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Escritorio\"\n");
+    const std::string config = (t / "config").string();
+    const struct {
+        const char *home, *config, *datos, *escritorio_env;
+        const char *escritorio, *aplicaciones;
+    } casos[] = {
+        {"/h", nullptr, nullptr, nullptr, "/h/Desktop", "/h/.local/share/applications"},
+        {"/h", config.c_str(), "/d", nullptr, "/h/Escritorio", "/d/applications"},
+        {"/h", nullptr, "relativa", "/mesa", "/mesa", "/h/.local/share/applications"},
+        // Without a home folder nothing relative to the current folder is used.
+        {nullptr, nullptr, nullptr, nullptr, "", ""},
+        {"", nullptr, "relativa", "mesa", "", ""},
+    };
+    const char* nombres[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DESKTOP_DIR"};
+    std::vector<std::optional<std::string>> antes;
+    for (const char* n : nombres)
+        antes.push_back(std::getenv(n) ? std::optional<std::string>(std::getenv(n)) : std::nullopt);
+    for (const auto& c : casos) {
+        const char* valores[] = {c.home, c.config, c.datos, c.escritorio_env};
+        for (int i = 0; i < 4; ++i)
+            valores[i] ? ::setenv(nombres[i], valores[i], 1) : ::unsetenv(nombres[i]);
+        const setup::CarpetasUsuario r = setup::Carpetas_Usuario();
+        EXPECT_EQ(r.escritorio, fs::path(c.escritorio)) << (c.home ? c.home : "(sin HOME)");
+        EXPECT_EQ(r.aplicaciones, fs::path(c.aplicaciones)) << (c.home ? c.home : "(sin HOME)");
+    }
+    for (int i = 0; i < 4; ++i)
+        antes[i] ? ::setenv(nombres[i], antes[i]->c_str(), 1) : ::unsetenv(nombres[i]);
 }

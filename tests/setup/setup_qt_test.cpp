@@ -79,6 +79,8 @@ TEST(SetupQt, FromTheDriveChoiceThroughTheInstallation) {
 }
 
 int main(int argc, char** argv) {
+    // No display is needed, whoever lists or runs the tests.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
