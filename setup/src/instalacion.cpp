@@ -225,6 +225,38 @@ std::string entrada_escritorio(const fs::path& programa, const fs::path& carpeta
            "Categories=Office;Finance;\n";
 }
 
+bool Copiar_Entrada(const fs::path& origen, const fs::path& destino, const fs::path& instalacion) {
+    std::ifstream in(origen, std::ios::binary);
+    if (!in) return false;
+    const std::string exec = "Exec=" + argumento_exec((instalacion / "orvex").string());
+    const std::string path = "Path=" + valor_cadena(instalacion.string());
+    std::vector<std::string> lineas;
+    std::size_t grupo = std::string::npos;  // the line of "[Desktop Entry]"
+    bool en_grupo = false, con_exec = false, con_path = false;
+    for (std::string linea; std::getline(in, linea);) {
+        if (!linea.empty() && linea.back() == '\r') linea.pop_back();
+        if (!linea.empty() && linea[0] == '[') {
+            en_grupo = linea == "[Desktop Entry]";
+            if (en_grupo) grupo = lineas.size();
+        } else if (en_grupo && linea.rfind("Exec=", 0) == 0) {
+            linea = exec;
+            con_exec = true;
+        } else if (en_grupo && linea.rfind("Path=", 0) == 0) {
+            linea = path;
+            con_path = true;
+        }
+        lineas.push_back(std::move(linea));
+    }
+    if (grupo == std::string::npos) return false;  // not a desktop entry
+    // Keys the prepared entry lacks go right after its group header.
+    auto despues = lineas.begin() + static_cast<std::ptrdiff_t>(grupo) + 1;
+    if (!con_path) despues = lineas.insert(despues, path);
+    if (!con_exec) lineas.insert(despues, exec);
+    std::string texto;
+    for (const auto& l : lineas) texto += l + "\n";
+    return escribir_en_su_lugar(destino, nullptr, texto, 0644);
+}
+
 bool Crear_Acceso_Directo(const fs::path& instalacion, const CarpetasUsuario& carpetas) {
     const fs::path programa = platform::resolve(instalacion / "orvex");
     const std::string texto = entrada_escritorio(programa, instalacion);
@@ -262,7 +294,11 @@ fs::path Instalar(const Entorno& e) {
             continue;
         }
         const fs::path origen = platform::resolve(e.carpeta_setup / paso.nombre);
-        if (platform::is_regular_file(origen)) Copiar_Archivo(origen, destino);
+        if (!platform::is_regular_file(origen)) continue;
+        if (paso.nombre == "Orvex18.desktop")
+            Copiar_Entrada(origen, destino, instalacion);
+        else
+            Copiar_Archivo(origen, destino);
     }
 
     estado(e, kInstalandoConfiguracion);

@@ -28,6 +28,7 @@ class Instalacion : public ::testing::Test {
         for (const auto& paso : setup::Lista_Copias())
             if (paso.tipo == setup::Paso::Tipo::copiar)
                 t_.write("medio/" + std::string(paso.nombre), std::string(paso.nombre));
+        t_.write("medio/Orvex18.desktop", "[Desktop Entry]\nType=Application\nName=Orvex 2018\n");
         fs::permissions(medio() / "orvex", fs::perms::owner_all | fs::perms::group_read |
                                                fs::perms::group_exec | fs::perms::others_read |
                                                fs::perms::others_exec);
@@ -103,6 +104,8 @@ TEST_F(Instalacion, LaysOutTheTreeCopiesInOrderAndRegistersBetweenTheCopies) {
     // Programs keep their contents and their execute bits.
     EXPECT_EQ(read_file(instalacion() / "libKvario3.so"), "libKvario3.so");
     EXPECT_EQ(read_file(instalacion() / "7z"), "7z");
+    EXPECT_NE(read_file(instalacion() / "Orvex18.desktop").find("Exec=\"" + instalacion().string()),
+              std::string::npos);
     EXPECT_EQ(fs::status(instalacion() / "orvex").permissions() & fs::perms::owner_exec,
               fs::perms::owner_exec);
     // The catalogue lands in the folder created as "SISTEMA", under the names of the list.
@@ -295,4 +298,36 @@ TEST(CarpetasUsuario, FromTheEnvironmentAbsolutePathsOnly) {
     }
     for (int i = 0; i < 4; ++i)
         antes[i] ? ::setenv(nombres[i], antes[i]->c_str(), 1) : ::unsetenv(nombres[i]);
+}
+
+TEST(AccesoDirecto, ThePreparedEntryIsCopiedNamingTheInstalledProgram) {
+    TempFolder t;
+    const fs::path preparada = fs::path(std::getenv("ORVEX_SOURCE_DIR")) / "setup/Orvex18.desktop";
+    const fs::path instalacion = t / "mi disco/Orvex18";
+    fs::create_directories(instalacion);
+    ASSERT_TRUE(setup::Copiar_Entrada(preparada, instalacion / "Orvex18.desktop", instalacion));
+    const std::string texto = read_file(instalacion / "Orvex18.desktop");
+    EXPECT_NE(texto.find("\nExec=\"" + (instalacion / "orvex").string() + "\"\n"),
+              std::string::npos)
+        << texto;
+    EXPECT_NE(texto.find("\nPath=" + instalacion.string() + "\n"), std::string::npos);
+    EXPECT_NE(texto.find("\nName=Orvex 2018\n"), std::string::npos);
+    EXPECT_EQ(texto.find("Exec=orvex"), std::string::npos);
+
+    // Keys it lacks are added to its group; anything but an entry is not copied.
+    t.write("sin_exec.desktop", "# x\n[Desktop Entry]\nType=Application\nName=Orvex 2018\n");
+    ASSERT_TRUE(setup::Copiar_Entrada(t / "sin_exec.desktop", t / "a.desktop", instalacion));
+    EXPECT_EQ(read_file(t / "a.desktop"),
+              "# x\n[Desktop Entry]\nExec=\"" + (instalacion / "orvex").string() +
+                  "\"\nPath=" + instalacion.string() + "\nType=Application\nName=Orvex 2018\n");
+    t.write("otra.txt", "Exec=orvex\n");
+    EXPECT_FALSE(setup::Copiar_Entrada(t / "otra.txt", t / "b.desktop", instalacion));
+    EXPECT_FALSE(fs::exists(t / "b.desktop"));
+
+    const fs::path validador = platform::find_program("desktop-file-validate");
+    if (validador.empty()) GTEST_SKIP() << "desktop-file-validate is not installed";
+    for (const fs::path& p : {instalacion / "Orvex18.desktop", t / "a.desktop"}) {
+        const auto r = platform::Ejecutar_y_Esperar({validador.string(), p.string()});
+        EXPECT_TRUE(r.started && r.exit_code == 0) << p;
+    }
 }

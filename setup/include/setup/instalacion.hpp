@@ -65,6 +65,11 @@ bool Copiar_Archivo(const fs::path& origen, const fs::path& destino);
 // The text of the desktop entry that starts `programa` in `carpeta`.
 std::string entrada_escritorio(const fs::path& programa, const fs::path& carpeta);
 
+// Copies the prepared desktop entry of the setup folder with its Exec and
+// Path keys naming the installed `orvex` and its folder (a desktop entry only
+// finds a program by an absolute path), written as Copiar_Archivo writes.
+bool Copiar_Entrada(const fs::path& origen, const fs::path& destino, const fs::path& instalacion);
+
 // Writes "Orvex 2018.desktop" for the installed `orvex` into the desktop
 // folder (marked executable) and into the applications folder. False when
 // neither could be written.
