@@ -25,9 +25,9 @@ fs::path home() {
 }
 
 // The programs and libraries of the setup folder, with the registrations of
-// the component libraries right after each is copied. The runtime library of
-// the component layer comes before the first component library and the
-// setup folder's regsvr32 needs it beside itself.
+// the component libraries right after each is copied. The component layer's
+// runtime library is copied before the component libraries, which need it
+// beside them when regsvr32 loads them.
 const std::vector<Paso> kLista = {
     {Paso::Tipo::copiar, "orvex"},
     {Paso::Tipo::copiar, "orvex-cli"},
@@ -314,6 +314,7 @@ fs::path Instalar(const Entorno& e) {
     if (e.pump) e.pump();
     Crear_Acceso_Directo(instalacion, e.carpetas);
 
+    if (e.al_terminar) e.al_terminar();
     estado(e, kInstalacionTerminada);
     return instalacion;
 }

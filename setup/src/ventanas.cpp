@@ -65,12 +65,12 @@ void frmInstalad::cmdInstalar_Click() {
     entorno.carpetas = carpetas_;
     entorno.pump = pump;
     entorno.estado = [this](std::string_view texto) {
-        if (texto == kInstalacionTerminada) {
-            SetHourDefault();
-            if (pitido) pitido();
-        }
         lblEstado = std::string(texto);
         if (repintar) repintar();
+    };
+    entorno.al_terminar = [this] {
+        SetHourDefault();
+        if (pitido) pitido();
     };
     Instalar(entorno);
     cmdInstalar_enabled = false;

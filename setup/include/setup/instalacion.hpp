@@ -83,6 +83,8 @@ struct Entorno {
     std::function<void(std::string_view)> estado;
     // Lets pending window events run while regsvr32 runs.
     platform::EventPump pump;
+    // Runs once the work is done, before the final status text.
+    std::function<void()> al_terminar;
 };
 
 // One entry of the copy list: a file of the setup folder, or a run of the
