@@ -213,8 +213,11 @@ void Programa::mostrar_instalad() {
         vista_main_->refrescar();
         vista_main_->show();
         centrar(*vista_main_);
-        vista_instalad_->hide();
-        vista_instalad_.release()->deleteLater();
+        // The view goes once its click is over; its logic goes with it.
+        auto* vista = vista_instalad_.release();
+        connect(vista, &QObject::destroyed, [logica = instalad_.release()] { delete logica; });
+        vista->hide();
+        vista->deleteLater();
     });
     instalad_->Form_Load();
     vista_instalad_->refrescar();

@@ -56,6 +56,7 @@ TEST(SetupQt, FromTheDriveChoiceThroughTheInstallation) {
 
     // "Volver" shows frmMain again with the drive chosen before.
     hijo<QPushButton>(instalacion, "cmdVolver")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(principal->isVisible());
     EXPECT_EQ(programa.instalacion(), nullptr);
     EXPECT_EQ(drive->currentIndex(), 1);
