@@ -9,7 +9,7 @@ build=build/release
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)"
 
-# The demo drive: build/demo holds the install folder Orvex18 and receives
-# GEN_2018 beside it, as a real installation would.
+# The demo drive: Setup installs Orvex18 into build/demo from the build's
+# setup folder, as a user installs it; GEN_2018 appears beside it.
 install=$(bash tools/layout_demo.sh "$build" build/demo)
 bash tools/run_demo_job.sh "$install" demo/samples

@@ -10,6 +10,7 @@ packages=(
   libxlsxwriter-dev libzip-dev libpugixml-dev zlib1g-dev
   7zip openssl coreutils python3 python3-openpyxl libreoffice-calc-nogui
   xvfb xauth fonts-dejavu-core twm xfonts-base
+  desktop-file-utils dpkg-dev file lintian
 )
 
 missing=()

@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
-# Lays out the demo drive DRIVE with its install folder DRIVE/Orvex18: the
-# catalogue of demo/Orvex18, the programs and libraries of the build BUILD,
-# and 7z linked to the system's 7-Zip. Prints the install folder.
+# Installs the demo drive DRIVE as a user installs it: the setup folder of the
+# build BUILD (programs, libraries, 7-Zip and the demo catalogue) is installed
+# into DRIVE/Orvex18 with `setup --install-to`, which also registers the
+# component libraries and writes the "Orvex 2018" desktop and menu entries.
+# Setup's status texts go to standard error; prints the install folder.
 set -euo pipefail
 build=$1 drive=$2
-root=$(cd "$(dirname "$0")/.." && pwd)
-install="$drive/Orvex18"
 rm -rf "$drive"
 mkdir -p "$drive"
-cp -r "$root/demo/Orvex18" "$install"
-find "$build/bin" -maxdepth 1 -type f \( -perm -u+x -o -name '*.so' \) ! -name 'bench_*' -exec cp {} "$install/" \;
-ln -sf "$(command -v 7zz)" "$install/7z"
-cd "$install" && pwd
+cmake --build "$build" --target setup_folder >/dev/null
+"$build/setup-folder/setup" --install-to "$drive" >&2
+cd "$drive/Orvex18" && pwd

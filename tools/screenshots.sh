@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Pictures of Orvex's windows on the demo install tree, taken under Xvfb:
 # the frame with the generator window at start, after choosing a form and a
-# file, the message of a review with errors, and the report viewer.
+# file, the message of a review with errors, and the report viewer; then
+# Setup's two windows (frmMain, frmInstalad before and after installing into
+# a throw-away drive that also stands in for the home folder).
 #   bash tools/screenshots.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,9 +11,11 @@ bash tools/install-deps.sh
 out=$(mkdir -p "${1:-build/screenshots}" && cd "${1:-build/screenshots}" && pwd)
 build=build/release
 cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" --target orvex-capturas orvex sigmar32
+cmake --build --preset release -j "$(nproc)" --target orvex-capturas setup-capturas setup_folder
 install=$(bash tools/layout_demo.sh "$build" build/screenshots-drive)
 rm -f "$out"/*.png
+setup_drive="$PWD/build/screenshots-setup"
+rm -rf "$setup_drive" && mkdir -p "$setup_drive"
 # A small window manager draws the windows' title bars.
 twmrc=$(mktemp)
 printf '%s\n' 'UsePPosition "on"' RandomPlacement NoGrabServer DecorateTransients 'TitleFont "fixed"' \
@@ -19,6 +23,8 @@ printf '%s\n' 'UsePPosition "on"' RandomPlacement NoGrabServer DecorateTransient
 xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
   LC_ALL=C twm -f "$4" >/dev/null 2>&1 &
   sleep 1
-  "$0" --install "$1" --declaracion "$2" --salida "$3"' \
-  "$build/bin/orvex-capturas" "$install" "$PWD/demo/samples/F1879_con_errores.txt" "$out" "$twmrc"
+  "$0" --install "$1" --declaracion "$2" --salida "$3"
+  "$5/bin/setup-capturas" --setup "$5/setup-folder" --unidad "$6" --salida "$3"' \
+  "$build/bin/orvex-capturas" "$install" "$PWD/demo/samples/F1879_con_errores.txt" "$out" "$twmrc" \
+  "$PWD/$build" "$setup_drive"
 rm -f "$twmrc"
