@@ -258,6 +258,68 @@ std::size_t fin_de_etiqueta(const std::string& s, std::size_t p) {
     return std::string::npos;
 }
 
+// What the scanner finds at the next "<" of the buffer.
+struct Marca {
+    enum class Tipo {
+        ninguna,     // no "<" in the rest of the buffer
+        incompleta,  // the construct at `inicio` goes on in data not read yet
+        otra,        // a comment, CDATA section or processing instruction ending before `fin`
+        etiqueta,    // a start, end or empty-element tag; its name ends before `fin`
+    } tipo = Tipo::ninguna;
+    std::size_t inicio = 0, fin = 0;
+    std::string_view nombre;  // the tag's local name, a view into the buffer
+    bool cierre = false;      // an end tag
+};
+
+// The construct that begins at the first "<" at or after `desde`. `completo`
+// tells that the buffer holds the rest of the part. Only a tag's name is read:
+// the rest of it can be passed over, as "<" cannot stand inside an attribute
+// value; `fin_de_marca` finds its end for the tags that are cut at.
+Marca siguiente_marca(const std::string& buf, std::size_t desde, bool completo,
+                      const std::string& parte) {
+    Marca m;
+    const std::size_t p = buf.find('<', desde);
+    if (p == std::string::npos) return m;
+    m.inicio = p;
+    const auto hasta_cierre = [&](std::string_view abre, std::string_view cierra) {
+        const std::size_t q = buf.find(cierra, p + abre.size());
+        return q == std::string::npos ? q : q + cierra.size();
+    };
+    const auto otra = [&](std::size_t fin) {
+        m.tipo = fin == std::string::npos ? Marca::Tipo::incompleta : Marca::Tipo::otra;
+        m.fin = fin;
+        return m;
+    };
+    const char tras = p + 1 < buf.size() ? buf[p + 1] : '\0';
+    if ((tras == '!' && !completo && buf.size() - p < 9) || (tras == '\0' && !completo)) {
+        m.tipo = Marca::Tipo::incompleta;  // too short to tell what it is yet
+        return m;
+    }
+    if (tras == '!' && empieza(buf, p, "<!--")) return otra(hasta_cierre("<!--", "-->"));
+    if (tras == '!' && empieza(buf, p, "<![CDATA[")) return otra(hasta_cierre("<![CDATA[", "]]>"));
+    if (tras == '?') return otra(hasta_cierre("<?", "?>"));
+    if (tras == '!') fallar("declaración no admitida en " + parte);
+
+    m.cierre = buf[p + 1] == '/';
+    const std::size_t a = p + (m.cierre ? 2 : 1);
+    std::size_t b = a;
+    while (b < buf.size() && !fin_de_nombre(buf[b])) ++b;
+    if (b == buf.size()) {
+        m.tipo = Marca::Tipo::incompleta;
+        return m;
+    }
+    m.tipo = Marca::Tipo::etiqueta;
+    m.nombre = local(std::string_view(buf).substr(a, b - a));
+    m.fin = b;
+    return m;
+}
+
+// One past the ">" that ends the tag `m`; npos when it is not complete yet.
+std::size_t fin_de_marca(const std::string& buf, const Marca& m) {
+    const std::size_t q = m.cierre ? buf.find('>', m.fin) : fin_de_etiqueta(buf, m.inicio);
+    return q == std::string::npos ? q : q + 1;
+}
+
 // Reads the elements named `elemento` inside the first element named
 // `contenedor` of a part, handing them to `grupo` as the children of a parsed
 // fragment, a group at a time, in order. `grupo` returns false to stop. The
@@ -291,77 +353,45 @@ void recorrer(const Zip& zip, const std::string& parte, std::string_view contene
     };
 
     for (;;) {
-        // Scan the complete constructs that are there.
+        // Group the complete constructs that are there: the container's start
+        // and end, and the ends of its elements.
         while (fase != Fase::fin) {
-            const std::size_t p = buf.find('<', escaneado);
-            if (p == std::string::npos) {
+            const Marca m = siguiente_marca(buf, escaneado, fin_de_datos, parte);
+            if (m.tipo == Marca::Tipo::ninguna) {
                 escaneado = buf.size();
                 break;
             }
-            std::size_t fin;  // one past the construct
-            const auto hasta_cierre = [&](std::string_view abre, std::string_view cierra) {
-                const std::size_t q = buf.find(cierra, p + abre.size());
-                return q == std::string::npos ? q : q + cierra.size();
-            };
-            const char tras = p + 1 < buf.size() ? buf[p + 1] : '\0';
-            if (tras == '!' && !fin_de_datos && buf.size() - p < 9) {
-                escaneado = p;  // too short to tell what it is yet
+            if (m.tipo == Marca::Tipo::incompleta) {
+                escaneado = m.inicio;
                 break;
             }
-            if (tras == '\0' && !fin_de_datos) {
-                fin = std::string::npos;
-            } else if (tras == '!' && empieza(buf, p, "<!--")) {
-                fin = hasta_cierre("<!--", "-->");
-            } else if (tras == '!' && empieza(buf, p, "<![CDATA[")) {
-                fin = hasta_cierre("<![CDATA[", "]]>");
-            } else if (tras == '?') {
-                fin = hasta_cierre("<?", "?>");
-            } else if (tras == '!') {
-                fallar("declaración no admitida en " + parte);
-            } else {
-                // A tag. Only its name matters, and where it ends for the few
-                // that are cut at; the others are passed after their name, as
-                // "<" cannot stand inside an attribute value.
-                const bool cierre = buf[p + 1] == '/';
-                const std::size_t a = p + (cierre ? 2 : 1);
-                std::size_t b = a;
-                while (b < buf.size() && !fin_de_nombre(buf[b])) ++b;
-                if (b == buf.size()) {
-                    fin = std::string::npos;
-                } else {
-                    const std::string_view nombre = local(std::string_view(buf).substr(a, b - a));
-                    const bool marca = fase == Fase::antes
-                                           ? !cierre && nombre == contenedor
-                                           : nombre == elemento || nombre == contenedor;
-                    if (!marca) {
-                        fin = b;
-                    } else {
-                        const std::size_t q = cierre ? buf.find('>', b) : fin_de_etiqueta(buf, p);
-                        fin = q == std::string::npos ? q : q + 1;
-                    }
-                    if (marca && fin != std::string::npos) {
-                        const bool vacia = buf[fin - 2] == '/';
-                        if (fase == Fase::antes) {
-                            fase = vacia ? Fase::fin : Fase::dentro;
-                            buf.erase(0, fin);
-                            escaneado = corte = 0;
-                            continue;
-                        }
-                        if (nombre == contenedor) {
-                            if (cierre) {
-                                fase = Fase::fin;
-                                if (!entregar(p)) return;
-                                break;
-                            }
-                        } else if (cierre || vacia) {
-                            corte = fin;
-                        }
-                    }
+            std::size_t fin = m.fin;
+            const bool marcada =
+                m.tipo == Marca::Tipo::etiqueta &&
+                (fase == Fase::antes ? !m.cierre && m.nombre == contenedor
+                                     : m.nombre == elemento || m.nombre == contenedor);
+            if (marcada) {
+                fin = fin_de_marca(buf, m);
+                if (fin == std::string::npos) {
+                    escaneado = m.inicio;
+                    break;
                 }
-            }
-            if (fin == std::string::npos) {
-                escaneado = p;  // the construct goes on in data not read yet
-                break;
+                const bool vacia = buf[fin - 2] == '/';
+                if (fase == Fase::antes) {
+                    fase = vacia ? Fase::fin : Fase::dentro;
+                    buf.erase(0, fin);
+                    escaneado = corte = 0;
+                    continue;
+                }
+                if (m.nombre == contenedor) {
+                    if (m.cierre) {
+                        fase = Fase::fin;
+                        if (!entregar(m.inicio)) return;
+                        break;
+                    }
+                } else if (m.cierre || vacia) {
+                    corte = fin;
+                }
             }
             escaneado = fin;
         }
