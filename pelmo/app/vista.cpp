@@ -492,6 +492,7 @@ void Vista::construir_botones() {
     botones_ = new QWidget(marco_, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     botones_->setObjectName(QStringLiteral("frmBotones"));
     botones_->setWindowTitle(QStringLiteral(" "));
+    botones_->setAttribute(Qt::WA_ShowWithoutActivating);
     botones_->setFixedWidth(px(medida::ancho_botones));
     for (std::size_t i = 0; i < kBotones.size(); ++i) {
         const Boton& b = kBotones[i];
@@ -548,6 +549,7 @@ void Vista::construir_errores() {
     errores_ = new QWidget(marco_, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     errores_->setObjectName(QStringLiteral("frmErrores"));
     errores_->setWindowTitle(QStringLiteral(" "));
+    errores_->setAttribute(Qt::WA_ShowWithoutActivating);
     titulo_errores_ =
         etiqueta(errores_, "Label_Titulo", QStringLiteral("Listado de errores encontrados"),
                  {30, 30, 10650, 255}, Qt::AlignLeft | Qt::AlignVCenter, true);
@@ -630,7 +632,9 @@ void Vista::colocar(Ventana v, Rect r) {
         w = errores_;
     }
     if (w) {
-        // Sizes are the outer sizes, title bar and borders included.
+        // Sizes are the outer sizes, title bar and borders included, which
+        // are known once the window is shown.
+        w->show();
         const QSize borde = w->frameGeometry().size() - w->size();
         w->move(px(r.left), px(r.top));
         const QSize s(std::max(1, px(r.width) - borde.width()),
@@ -639,7 +643,6 @@ void Vista::colocar(Ventana v, Rect r) {
             w->setFixedSize(s);
         else
             w->resize(s);
-        w->show();
         return;
     }
     QMdiSubWindow* sub = hijas_.at(v);
@@ -721,7 +724,12 @@ bool Vista::eventFilter(QObject* watched, QEvent* event) {
     const Foco f = it->second;
     switch (event->type()) {
         case QEvent::FocusIn: {
-            if (editor_->foco != f) editor_->enfocar(f);
+            // A window coming to the front gives its focus back: no control
+            // is entered or left by that.
+            const Qt::FocusReason razon = static_cast<QFocusEvent*>(event)->reason();
+            if (editor_->foco != f && razon != Qt::ActiveWindowFocusReason &&
+                razon != Qt::PopupFocusReason)
+                editor_->enfocar(f);
             refrescar();
             if (auto* e = qobject_cast<QLineEdit*>(watched))
                 QTimer::singleShot(0, e, [e] { e->selectAll(); });
