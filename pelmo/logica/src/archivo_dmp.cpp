@@ -24,10 +24,14 @@ constexpr std::size_t kBloque = kLargoRegistro * 512;
 }  // namespace
 
 bool es_linea_de_datos(std::string_view registro) {
-    std::size_t b = 0, e = registro.size();
-    while (b < e && ignorado(registro[b])) ++b;
-    while (e > b && ignorado(registro[e - 1])) --e;
-    return e - b > 1;
+    // More than one character remains after trimming exactly when a second
+    // character that is no blank, ";" or NUL follows the first one.
+    std::size_t i = 0;
+    const std::size_t n = registro.size();
+    while (i < n && ignorado(registro[i])) ++i;
+    for (++i; i < n; ++i)
+        if (!ignorado(registro[i])) return true;
+    return false;
 }
 
 bool empieza_vacio(std::string_view registro) {
