@@ -7,6 +7,10 @@
 
 namespace pelmo {
 
+Programa::~Programa() {
+    platform::components::set_event_pump({});
+}
+
 std::unique_ptr<Programa> Arrancar(const std::filesystem::path& install,
                                    platform::MessagePort& port, bool otra_copia) {
     if (otra_copia) {

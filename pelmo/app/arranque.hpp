@@ -17,6 +17,7 @@ namespace pelmo {
 struct Programa {
     std::unique_ptr<Vista> vista;
     std::unique_ptr<Editor> editor;
+    ~Programa();
 };
 
 // Runs the start-up. `otra_copia` tells whether another copy of the program

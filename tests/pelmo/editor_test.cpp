@@ -136,13 +136,16 @@ TEST_F(Arranque, FailuresEndTheStartUpWithTheirNumberAndStartTheMenu) {
         const char* que;
         bool registrar;
         bool comunas;
+        const char* rut;
         const char* prefijo;
     };
-    for (const Caso& c : {Caso{"data-file component not registered", false, true, "429:"},
-                          Caso{"no comuna list", true, false, "53:"}}) {
+    for (const Caso& c :
+         {Caso{"data-file component not registered", false, true, "76543210", "429:"},
+          Caso{"no comuna list", true, false, "76543210", "53:"},
+          Caso{"a RUT that names a path", true, true, "../../x", "52:"}}) {
         SCOPED_TRACE(c.que);
         Instalacion i(c.registrar);
-        i.escribir("registro/Rut.Tmp", "RUT=76543210&DV=K&");
+        i.escribir("registro/Rut.Tmp", "RUT=" + std::string(c.rut) + "&DV=K&");
         i.escribir("registro/76543210.Rut", "DOM=X&");
         if (c.comunas) i.escribir("Sistema/Comunas.txt", "13101  Santiago\r\n");
         platform::ScriptedPort port;
@@ -161,6 +164,10 @@ TEST_F(Arranque, FailuresEndTheStartUpWithTheirNumberAndStartTheMenu) {
         EXPECT_EQ(port.calls[0].title, "No se puede inicalizar la DJ");
         EXPECT_EQ(port.calls[0].icon, platform::Icon::critical);
         EXPECT_EQ(iniciado, std::vector<std::string>{"Tarvo"});
+        EXPECT_FALSE(std::filesystem::exists(i.install / "Forms/1832/76543210.DMP"));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(i.install / "Forms/1832"),
+                                std::filesystem::directory_iterator()),
+                  0);
     }
 }
 

@@ -29,6 +29,7 @@ Editor::Editor(fs::path install, platform::MessagePort& port, Pantalla& pantalla
 
 Editor::~Editor() {
     informados.CerrarArchivo();
+    comp::set_message_port(nullptr);  // the port may go before the component layer
 }
 
 bool Editor::Main() {
@@ -69,6 +70,11 @@ void Editor::MuestraSecciones() {
     rut_sesion = objSesion->Get_Valor("RUT");
     dv_sesion = objSesion->Get_Valor("DV");
     raz_sesion = objSesion->Get_Valor("RAZ");
+    // The declarant's file names are built from the RUT: anything but digits
+    // (a path, say) could name a file outside the install folder.
+    for (char c : platform::trim(rut_sesion))
+        if (c < '0' || c > '9')
+            throw ErrorArranque(platform::RuntimeError::from(platform::err::bad_file_name));
     objDatos->UbicacionArchivo2(
         platform::join(install_, "Forms/1832/" + std::string(platform::trim(rut_sesion)) + ".Rut"));
     objDatos->LeerDatos();
