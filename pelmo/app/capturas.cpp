@@ -5,6 +5,7 @@
 //
 //   pelmo-capturas --install DIR --salida DIR
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTimer>
@@ -57,7 +58,12 @@ int main(int argc, char** argv) {
             capturar("maximizado");
             if (auto* celda = qobject_cast<QLineEdit*>(v.widget({pelmo::Campo::Cajas, 13}))) {
                 celda->setFocus();
-                celda->setText(QStringLiteral("9876543"));
+                celda->selectAll();
+                for (QChar c : QStringLiteral("9876543")) {  // typed as the user would
+                    QKeyEvent tecla(QEvent::KeyPress, Qt::Key_0 + (c.unicode() - '0'),
+                                    Qt::NoModifier, QString(c));
+                    QApplication::sendEvent(celda, &tecla);
+                }
             }
             QTimer::singleShot(800, [] {
                 capturar("linea");

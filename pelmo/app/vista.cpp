@@ -448,6 +448,7 @@ void Vista::construir_informados(QWidget* w) {
             QLineEdit* e = campo(f, nc.c_str(), {Campo::Cajas, i},
                                  {kColumnas[c].left, kFilasTop[r], kColumnas[c].width, 285});
             e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            e->setContextMenuPolicy(Qt::NoContextMenu);  // the right button clears the line
         }
     }
     Combos_ = new QComboBox(f);
