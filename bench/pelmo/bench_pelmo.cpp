@@ -6,7 +6,8 @@
 // down (which writes the line, shows the next one and recounts the lines); and
 // writing one line. Beside them: the data file's and the grid work file's
 // sizes and `wc -l` on the grid work file, a plain pass over the same bytes.
-// Peak memory (VmHWM) is shown for the start-up and, reset after it, for the
+// Peak memory (VmHWM) is shown for the start-up (the data file's pairs held by
+// the data object included) and, reset after it, as the growth during the
 // paging, where only the mark array grows with the number of lines.
 #include <unistd.h>
 
@@ -32,11 +33,12 @@ struct SinPantalla : pelmo::Pantalla {
     void colocar(pelmo::Ventana, pelmo::Rect) override {}
 };
 
-long pico_kb() {
+// A figure of /proc/self/status in kB: "VmHWM:" (peak) or "VmRSS:" (now).
+long estado_kb(const char* campo) {
     std::ifstream in("/proc/self/status");
     std::string l;
     while (std::getline(in, l))
-        if (l.rfind("VmHWM:", 0) == 0) return std::atol(l.c_str() + 6);
+        if (l.rfind(campo, 0) == 0) return std::atol(l.c_str() + std::string(campo).size());
     return -1;
 }
 
@@ -94,7 +96,7 @@ int main(int argc, char** argv) {
 
     std::printf("%8s %9s %9s %10s %10s %10s %10s %10s %10s %9s %9s\n", "donors", "data MB",
                 "grid MB", "start s", "page ms", "line ms", "wc -l ms", "wc -l", "lines",
-                "start MB", "page MB");
+                "start MB", "page +kB");
     for (int n : tamanos) {
         const fs::path install = trabajo / ("Orvex18-" + std::to_string(n));
         declaracion(install, n);
@@ -110,7 +112,7 @@ int main(int argc, char** argv) {
             editor.informados.CompactaDMP();
             editor.informados.CargaGrilla();
         });
-        const long pico_arranque = pico_kb();
+        const long pico_arranque = estado_kb("VmHWM:");
         pelmo::Informados& g = editor.informados;
         const std::int32_t lineas = g.FILAS_DE_DATOS();
         if (!ok || lineas != n || !port.calls.empty()) {
@@ -122,11 +124,12 @@ int main(int argc, char** argv) {
 
         // Page steps from the last visible line, each writing, paging and recounting.
         reinicia_pico();
+        const long antes_pagina = estado_kb("VmRSS:");
         const int pasos = 200;
         const double paginas = bench::segundos([&] {
             for (int i = 0; i < pasos; ++i) g.MueveCelda(13, pelmo::tecla::abajo);
         });
-        const long pico_pagina = pico_kb();
+        const long crece_pagina = estado_kb("VmHWM:") - antes_pagina;
         const int escrituras = 2000;
         const double escribir_linea = bench::segundos([&] {
             for (int i = 0; i < escrituras; ++i) g.GRABA_FILA(1 + i % 18);
@@ -135,12 +138,12 @@ int main(int argc, char** argv) {
         const std::string dmp = g.FILE_DMP.string();
         std::string wc;
         const double t_wc = bench::mejor(3, [&] { bench::correr({"wc", "-l", dmp}, &wc); });
-        std::printf("%8d %9.1f %9.1f %10.3f %10.3f %10.4f %10.3f %10s %10d %9.1f %9.1f\n", n,
+        std::printf("%8d %9.1f %9.1f %10.3f %10.3f %10.4f %10.3f %10s %10d %9.1f %9ld\n", n,
                     fs::file_size(install / "Forms/1832/76123456.Rut") / 1e6,
                     fs::file_size(g.FILE_DMP) / 1e6, arranque, paginas * 1e3 / pasos,
                     escribir_linea * 1e3 / escrituras, t_wc * 1e3,
                     wc.substr(0, wc.find(' ')).c_str(), lineas, pico_arranque / 1024.0,
-                    pico_pagina / 1024.0);
+                    crece_pagina);
     }
     fs::remove_all(trabajo);
     return 0;

@@ -120,6 +120,8 @@ TEST_F(Arranque, PlacesTheWindowsInOrderAndLoadsTheSavedDeclaration) {
 }
 
 TEST_F(Arranque, AMissingDataFileIsAnEmptyDeclarationWithANewFolio) {
+    // Without the forms folder the grid work file would have nowhere to go.
+    std::filesystem::remove_all(i_.install / "Forms");
     Editor e(i_.install, port_, pantalla_);
     preparar(e);
     ASSERT_TRUE(e.Main());

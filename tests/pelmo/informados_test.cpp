@@ -250,6 +250,18 @@ TEST_F(Grilla, CountingStopsAtTheFirstNeverWrittenRecordAndMarksShowYellow) {
     EXPECT_EQ(g_.Cajas[7].fondo, color::blanco);
 }
 
+TEST_F(Grilla, MoreLinesThanASixteenBitNumberHoldsAreCountedWhole) {
+    const std::string uno = linea({"12345678", "K"});
+    std::string todo;
+    todo.reserve(33000 * 133);
+    for (int i = 0; i < 33000; ++i) todo += uno;
+    t_.write("FORMS/1832/76543210.DMP", todo);
+    g_.CargaGrilla();
+    EXPECT_EQ(g_.FILAS_DE_DATOS(), 33000);
+    EXPECT_EQ(g_.MAX_ROWS, 33000);
+    EXPECT_TRUE(e_.port.calls.empty());
+}
+
 TEST_F(Grilla, CompactionKeepsTheDataLinesInOrderThroughANewFile) {
     con_lineas({std::string(133, ' '), linea({"1"}), std::string(133, '\0'), linea({"", "K"}),
                 linea({"", "K"}, false), linea({"55"}, false)});

@@ -75,6 +75,10 @@ void Editor::MuestraSecciones() {
     for (char c : platform::trim(rut_sesion))
         if (c < '0' || c > '9')
             throw ErrorArranque(platform::RuntimeError::from(platform::err::bad_file_name));
+    // The folders of the declarant's files, when the installation lacks them.
+    std::error_code ec;
+    platform::create_folder(platform::join(install_, "Forms"), ec);
+    platform::create_folder(platform::join(install_, "Forms/1832"), ec);
     objDatos->UbicacionArchivo2(
         platform::join(install_, "Forms/1832/" + std::string(platform::trim(rut_sesion)) + ".Rut"));
     objDatos->LeerDatos();
@@ -161,12 +165,7 @@ void Editor::CargaEncabezado() {
 void Editor::CargaItems() {
     const long long filas = valor_entero(objDatos->Get_Valor("MAX_ROWS"));
     const long long columnas = valor_entero(objDatos->Get_Valor("MAX_COLS"));
-    // The folders of the declarant's files, when the installation lacks them.
     std::error_code ec;
-    platform::create_folder(platform::join(install_, "Forms"), ec);
-    platform::create_folder(platform::join(install_, "Forms/1832"), ec);
-    ec.clear();
-
     const fs::path ruta = informados.ruta_dmp();
     informados.CerrarArchivo();
     EscritorRegistros escritor;
