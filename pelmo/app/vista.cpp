@@ -736,6 +736,10 @@ bool Vista::eventFilter(QObject* watched, QEvent* event) {
                 QTimer::singleShot(0, e, [e] { e->selectAll(); });
             break;
         }
+        case QEvent::FocusOut:
+            // A box without the focus shows no selection.
+            if (auto* e = qobject_cast<QLineEdit*>(watched)) e->deselect();
+            break;
         case QEvent::KeyPress: {
             auto* k = static_cast<QKeyEvent*>(event);
             if (f.campo == Campo::boton || f.campo == Campo::lista_errores ||
@@ -802,13 +806,16 @@ void Vista::refrescar() {
         if (!le) continue;
         const Caja* c = e.caja(f);
         if (!c) continue;
+        // Setting a text or a length limit moves the cursor to the end and
+        // drops the selection, so only what changed is set.
         const QString t = platform::qt_text_cp1252(c->texto);
+        const int limite = c->max_largo > 0 ? c->max_largo : 32767;
         if (le->text() != t) {
             le->setMaxLength(32767);
             le->setText(t);
         }
-        le->setMaxLength(c->max_largo > 0 ? c->max_largo : 32767);
-        fondo(le, c->fondo);
+        if (le->maxLength() != limite) le->setMaxLength(limite);
+        if (le->palette().color(QPalette::Base) != qcolor(c->fondo)) fondo(le, c->fondo);
     }
     const Encabezado& h = e.encabezado;
     lblFolio_->setText(platform::qt_text_cp1252(h.lblFolio));

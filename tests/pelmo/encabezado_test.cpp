@@ -116,6 +116,9 @@ TEST(EncabezadoFormatos, NameIsUpperCasedWhenLeftAndNamesTheDeclarantInTheCaptio
     EXPECT_EQ(h.txtNombreDeclarante.texto,
               "PE\xD1"
               "ALOL\xC9N LTDA");
+    EXPECT_EQ(caption,
+              "F1832 - DECLARANTE: 76.543.210-K PE\xD1"
+              "ALOL\xC9N LTDA");
     h.txtDvDeclarante.texto = "5";
     h.LostFocus(Campo::txtDvDeclarante);
     EXPECT_EQ(caption,

@@ -72,7 +72,12 @@ void Encabezado::LostFocus(Campo campo) {
             ActualizaCaption();
             break;
         case Campo::txtNombreDeclarante:
-            txtNombreDeclarante.texto = platform::upper_cp1252(txtNombreDeclarante.texto);
+            // A change of the name, as any other, renames the frame.
+            if (std::string mayus = platform::upper_cp1252(txtNombreDeclarante.texto);
+                mayus != txtNombreDeclarante.texto) {
+                txtNombreDeclarante.texto = std::move(mayus);
+                ActualizaCaption();
+            }
             break;
         case Campo::txtRutRepresentanteLegal:
             txtRutRepresentanteLegal.max_largo = 10;
