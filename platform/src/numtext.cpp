@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -318,6 +319,13 @@ std::string format_pattern(std::string_view numeric_text, std::string_view patte
     }
     while (next < total) put_digit();  // a pattern without placeholders
     return out;
+}
+
+char thousands_separator() {
+    const std::lconv* l = std::localeconv();
+    if (l && l->thousands_sep && l->thousands_sep[0] != '\0' && l->thousands_sep[1] == '\0')
+        return l->thousands_sep[0];
+    return '.';
 }
 
 }  // namespace platform

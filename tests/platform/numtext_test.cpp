@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -206,6 +207,14 @@ TEST(NumText, FormatPattern) {
             << '[' << c.text << "] with " << c.pattern;
     }
     EXPECT_EQ(platform::format_pattern("1234567", "##,###,###", ','), "1,234,567");
+}
+
+TEST(NumText, ThousandsSeparatorFallsBackToThePointWhenTheLocaleGivesNone) {
+    // The C locale has no grouping separator.
+    const std::string antes = std::setlocale(LC_NUMERIC, nullptr);
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(platform::thousands_separator(), '.');
+    std::setlocale(LC_NUMERIC, antes.c_str());
 }
 
 }  // namespace

@@ -54,4 +54,9 @@ std::optional<std::int64_t> read_whole(std::string_view text);
 std::string format_pattern(std::string_view numeric_text, std::string_view pattern,
                            char thousands = '.');
 
+// The system's thousands separator for display patterns: the one of the
+// current C locale (LC_NUMERIC) when it is a single byte, else '.', the
+// separator of the Spanish user interface.
+char thousands_separator();
+
 }  // namespace platform

@@ -1,0 +1,75 @@
+// pelmo-capturas: pictures of the editor's windows for the documentation and
+// for a look at the layout. It starts the editor on an install tree, grabs the
+// screen as the start-up leaves it, then with the frame maximised (the three
+// windows tiled, every section in view), then with a donor line being typed.
+//
+//   pelmo-capturas --install DIR --salida DIR
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <string>
+
+#include "arranque.hpp"
+#include "platform/qt_port.hpp"
+
+namespace {
+
+QString salida;
+int numero = 0;
+
+void capturar(const char* nombre) {
+    QApplication::processEvents();
+    QPixmap imagen = QGuiApplication::primaryScreen()->grabWindow(0);
+    QString ruta =
+        QStringLiteral("%1/pelmo-%2-%3.png").arg(salida).arg(++numero).arg(QLatin1String(nombre));
+    if (!imagen.save(ruta))
+        std::fprintf(stderr, "pelmo-capturas: no se pudo guardar %s\n", qPrintable(ruta));
+    else
+        std::printf("%s\n", qPrintable(ruta));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    std::string install;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string opcion = argv[i];
+        if (opcion == "--install")
+            install = argv[i + 1];
+        else if (opcion == "--salida")
+            salida = QString::fromLocal8Bit(argv[i + 1]);
+    }
+    if (install.empty() || salida.isEmpty()) {
+        std::fprintf(stderr, "uso: pelmo-capturas --install CARPETA --salida CARPETA\n");
+        return 2;
+    }
+    platform::QtPort port;
+    auto programa = pelmo::Arrancar(install, port, false);
+    if (!programa) return 1;
+    pelmo::Vista& v = *programa->vista;
+    QTimer::singleShot(1500, [&v] {
+        capturar("inicio");
+        v.marco()->showMaximized();
+        QTimer::singleShot(1500, [&v] {
+            capturar("maximizado");
+            if (auto* celda = qobject_cast<QLineEdit*>(v.widget({pelmo::Campo::Cajas, 13}))) {
+                celda->setFocus();
+                celda->selectAll();
+                for (QChar c : QStringLiteral("9876543")) {  // typed as the user would
+                    QKeyEvent tecla(QEvent::KeyPress, Qt::Key_0 + (c.unicode() - '0'),
+                                    Qt::NoModifier, QString(c));
+                    QApplication::sendEvent(celda, &tecla);
+                }
+            }
+            QTimer::singleShot(800, [] {
+                capturar("linea");
+                QCoreApplication::exit(0);
+            });
+        });
+    });
+    return app.exec();
+}
