@@ -191,17 +191,18 @@ Guardado::Guardado(const fs::path& datos) : datos_(datos), destino_(datos) {
     }
     const fs::path carpeta = destino_.parent_path();
     carpeta_ = ::open(carpeta.empty() ? "." : carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (carpeta_ < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            throw Falla{platform::RuntimeError::from(platform::err::path_not_found)};
-        fallar_errno(errno);
-    }
-    while (::flock(carpeta_, LOCK_EX) != 0) {
-        if (errno != EINTR) {
+    if (carpeta_ < 0 && (errno == ENOENT || errno == ENOTDIR))
+        throw Falla{platform::RuntimeError::from(platform::err::path_not_found)};
+    // A folder that cannot be read, or a file system without flock, gets no
+    // lock: the save goes on as a lone one would.
+    while (carpeta_ >= 0 && ::flock(carpeta_, LOCK_EX) != 0) {
+        if (errno == EINTR) continue;
+        if (errno != ENOLCK && errno != EOPNOTSUPP && errno != EINVAL) {
             const int e = errno;
             ::close(carpeta_);
             fallar_errno(e);
         }
+        break;
     }
     // Renaming over a file does not ask the file itself: a read-only data
     // file is refused here, as writing into it would be. The mode is tested
@@ -210,14 +211,14 @@ Guardado::Guardado(const fs::path& datos) : datos_(datos), destino_(datos) {
     if (::stat(destino_.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
         ((st.st_mode & 0222) == 0 || ::access(destino_.c_str(), W_OK) != 0)) {
         const int e = (st.st_mode & 0222) == 0 || errno == EACCES ? EACCES : errno;
-        ::close(carpeta_);
+        if (carpeta_ >= 0) ::close(carpeta_);
         fallar_errno(e);
     }
 }
 
 Guardado::~Guardado() {
     descartar();
-    ::close(carpeta_);  // and with it the lock
+    if (carpeta_ >= 0) ::close(carpeta_);  // and with it the lock
 }
 
 void Guardado::descartar() {
@@ -306,7 +307,7 @@ bool Guardado::poner_en_lugar() {
         return false;
     }
     temporal_.clear();
-    ::fsync(carpeta_);  // the rename itself reaches the disk
+    if (carpeta_ >= 0) ::fsync(carpeta_);  // the rename itself reaches the disk
     return true;
 }
 

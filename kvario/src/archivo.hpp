@@ -63,7 +63,8 @@ std::uint64_t largo_de(const std::filesystem::path& ruta);
 
 // One save of a data file, from its lock to its rename. While the object
 // lives it holds an advisory lock (flock) on the data file's folder, so saves
-// of files of one folder take turns, across objects and processes. The data
+// of files of one folder take turns, across objects and processes (a folder
+// that cannot be read, or a file system without flock, is not locked). The data
 // file is replaced by a private temporary file next to it, written completely,
 // flushed and renamed over it, so readers see either the old file or the whole
 // new one. A data file reached through a symbolic link has its target replaced.

@@ -1,5 +1,6 @@
 #include "cls_url.hpp"
 
+#include <array>
 #include <new>
 #include <optional>
 
@@ -58,8 +59,22 @@ bool se_graba(std::string_view texto) {
 
 // Bytes that the format cannot hold inside an entry: "&" ends it, and the
 // readers drop CR, LF and NUL.
-constexpr bool es_separador(char c) {
-    return c == '&' || c == '\r' || c == '\n' || c == '\0';
+constexpr std::array<bool, 256> kSeparadores = [] {
+    std::array<bool, 256> t{};
+    t['&'] = t['\r'] = t['\n'] = t['\0'] = true;
+    return t;
+}();
+
+std::size_t primer_separador(std::string_view t) {
+    for (std::size_t i = 0; i < t.size(); ++i)
+        if (kSeparadores[static_cast<unsigned char>(t[i])]) return i;
+    return std::string_view::npos;
+}
+
+// Whether an entry would not read back as it is held.
+bool tiene_defecto(const Entrada& e) {
+    return e.clave.find('=') != std::string_view::npos ||
+           primer_separador(e.texto) != std::string_view::npos;
 }
 
 // A key as an error text shows it, its line breaks and NUL bytes made visible.
@@ -78,22 +93,19 @@ std::string clave_visible(std::string_view clave) {
     return s + "\"";
 }
 
-// Why an entry cannot be saved as it stands, or "" when it can: a value with
-// "&" would come back split (the rest read as a pair of its own, able to
-// forge a key), a key with "=" under another key, and line breaks and NUL
-// bytes would be lost. The format has no escaping, so such entries are not
-// written at all. Texts in Windows-1252.
+// Why an entry with a defect cannot be saved as it stands: a value with "&"
+// would come back split (the rest read as a pair of its own, able to forge a
+// key), a key with "=" under another key, and line breaks and NUL bytes would
+// be lost. The format has no escaping, so such entries are not written at
+// all. Texts in Windows-1252.
 std::string defecto_de(const Entrada& e) {
     if (e.clave.find('=') != std::string_view::npos)
         return "la clave " + clave_visible(e.clave) + " contiene \"=\"";
-    const std::string_view t = e.texto;
-    std::size_t i = 0;
-    while (i < t.size() && !es_separador(t[i])) ++i;
-    if (i == t.size()) return {};
-    const std::string donde = i < Clave_de_Par(t).size()
+    const std::size_t i = primer_separador(e.texto);
+    const std::string donde = i < Clave_de_Par(e.texto).size()
                                   ? "la clave " + clave_visible(e.clave)
                                   : "el valor de la clave " + clave_visible(e.clave);
-    switch (t[i]) {
+    switch (e.texto[i]) {
         case '&':
             return donde + " contiene \"&\"";
         case '\0':
@@ -452,12 +464,10 @@ bool ClsURL::Grabar_Pares(const std::string& ruta) {
 
 bool ClsURL::entradas_grabables() {
     for (const Entrada e : lista()) {
-        if (!se_graba(e.texto)) continue;
-        const std::string defecto = defecto_de(e);
-        if (!defecto.empty()) {
-            error_ = "Error al Escribir Datos: " + defecto;
-            return false;
-        }
+        // An entry that is not written does no harm.
+        if (!tiene_defecto(e) || !se_graba(e.texto)) continue;
+        error_ = "Error al Escribir Datos: " + defecto_de(e);
+        return false;
     }
     return true;
 }

@@ -228,6 +228,27 @@ TEST_F(IntercambioTest, ACellThatCannotBeImportedStopsTheImportWithOneMessage) {
     }
 }
 
+// An ADD_Valor that fails (as when memory runs out) shows its message and ends
+// the import there: one message, not one per cell, and nothing imported.
+TEST_F(IntercambioTest, AFailedAddEndsTheImportAfterItsOneMessage) {
+    auto r = comp::register_library(KVARIO_CON_FALLAS_PATH);  // now "Kvario3.clsURL"
+    ASSERT_EQ(r.stage, comp::LibraryResult::Stage::done) << r.error.description;
+    ::setenv("KVARIO_FALLA_DESDE", "10", 1);  // the tenth ADD_Valor and all after it
+    const std::string antes = "MAX_ROWS=1&ITEM2=999&ITEM50=queda&";
+    Dispatch dj = abrir(antes);
+    ::unsetenv("KVARIO_FALLA_DESDE");
+    std::string filas = fila(1, kTitulos1879);
+    for (std::uint32_t r = 2; r < 12; ++r)
+        filas += fila(
+            r, {"#" + std::to_string(r - 1), "#1" + std::to_string(r), "K", "#5", "#6", "#7", "C"});
+    importar(dj, libro_con("diez.xlsx", filas));
+    ASSERT_EQ(port_.calls.size(), 1u);
+    EXPECT_EQ(port_.calls[0].text, "Error");
+    EXPECT_EQ(port_.calls[0].title, "Error no definido -Versi\xC3\xB3n Prueba");
+    ASSERT_TRUE(dj.call("Grabar_Archivo").to_bool());
+    EXPECT_EQ(read_file(datos_), "RUT=7&DV=K&FORMDJ=1879&" + antes);
+}
+
 TEST(CeldasImportadas, TheTextOfAnImportIsBoundedAndCellsCountCharacters) {
     tolvan::CeldasImportadas control(100);
     EXPECT_EQ(control.tomar("Pe\xC3\xB1"
