@@ -303,8 +303,13 @@ void ClsDj::conservar_anteriores(const comp::Dispatch& anterior, std::int32_t it
             quedan.emplace_back(std::move(clave), previos.GETidx_Valor(i));
     }
     if (por_clave) {
-        for (auto it = quedan.rbegin(); it != quedan.rend(); ++it)
+        // A pair the list could not take (its message shown) undoes the import.
+        std::int32_t cuenta = datos_.Cantidad_de_Elementos();
+        for (auto it = quedan.rbegin(); it != quedan.rend(); ++it) {
             datos_.ADD_Valor_Header(it->first, it->second);
+            if (datos_.Cantidad_de_Elementos() != ++cuenta)
+                throw comp::ComponentError(platform::err::out_of_memory);
+        }
         return;
     }
     // Otherwise the imported pairs are added to the previous list one by one.
