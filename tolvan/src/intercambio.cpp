@@ -198,6 +198,21 @@ std::int32_t cuenta_de_lineas(const std::string& texto) {
     return v < 0 ? 0 : std::int32_t(v);
 }
 
+// The pairs of a list, in order, read through the data object's key index.
+// False when an entry cannot be reached by its key (one filed under a key
+// that is not its text's).
+bool pares_de(kvario::Kvario& datos, std::vector<std::pair<std::string, std::string>>& p) {
+    const std::int32_t n = datos.Cantidad_de_Elementos();
+    if (!datos.Crear_indice_de_elementos()) return false;
+    p.reserve(std::size_t(n));
+    for (std::int32_t i = 0; i < n; ++i) {
+        std::string clave = datos.GETidx_Key(i);
+        if (clave.empty()) return false;
+        p.emplace_back(std::move(clave), datos.GETidx_Valor(i));
+    }
+    return true;
+}
+
 }  // namespace
 
 void ClsDj::Importar_de_Excel() {
@@ -288,24 +303,18 @@ bool ClsDj::importar_lineas(xlsx::Libro& libro, const tolvan::Formulario& f, std
 }
 
 void ClsDj::conservar_anteriores(const comp::Dispatch& anterior, std::int32_t items) {
-    kvario::Kvario previos;
-    previos.colDatosURL(anterior);
-    const std::int32_t n = previos.Cantidad_de_Elementos();
-    if (n == 0) return;
-    std::vector<std::pair<std::string, std::string>> quedan;
-    bool por_clave = previos.Crear_indice_de_elementos();
-    for (std::int32_t i = 0; i < n && por_clave; ++i) {
-        std::string clave = previos.GETidx_Key(i);
-        // An entry the index cannot reach (filed under a key that is not its
-        // text's) cannot be moved by key.
-        por_clave = !clave.empty();
-        if (por_clave && !es_clave_importada(clave, items))
-            quedan.emplace_back(std::move(clave), previos.GETidx_Valor(i));
-    }
+    const comp::Dispatch importados = datos_.colDatosURL();
+    datos_.colDatosURL(anterior);
+    std::vector<std::pair<std::string, std::string>> previos;
+    const bool por_clave = pares_de(datos_, previos);
     if (por_clave) {
-        // A pair the list could not take (its message shown) undoes the import.
+        // The pairs that were not replaced go in front of the imported ones,
+        // in their order. One the list cannot take (its message shown)
+        // undoes the import.
+        datos_.colDatosURL(importados);
         std::int32_t cuenta = datos_.Cantidad_de_Elementos();
-        for (auto it = quedan.rbegin(); it != quedan.rend(); ++it) {
+        for (auto it = previos.rbegin(); it != previos.rend(); ++it) {
+            if (es_clave_importada(it->first, items)) continue;
             datos_.ADD_Valor_Header(it->first, it->second);
             if (datos_.Cantidad_de_Elementos() != ++cuenta)
                 throw comp::ComponentError(platform::err::out_of_memory);
@@ -313,13 +322,11 @@ void ClsDj::conservar_anteriores(const comp::Dispatch& anterior, std::int32_t it
         return;
     }
     // Otherwise the imported pairs are added to the previous list one by one.
-    kvario::Kvario importados;
-    importados.colDatosURL(datos_.colDatosURL());
+    std::vector<std::pair<std::string, std::string>> nuevos;
+    datos_.colDatosURL(importados);
+    pares_de(datos_, nuevos);  // all reachable: the import made them
     datos_.colDatosURL(anterior);
-    importados.Crear_indice_de_elementos();
-    const std::int32_t m = importados.Cantidad_de_Elementos();
-    for (std::int32_t i = 0; i < m; ++i)
-        datos_.ADD_Valor(importados.GETidx_Key(i), importados.GETidx_Valor(i));
+    for (const auto& [clave, valor] : nuevos) datos_.ADD_Valor(clave, valor);
 }
 
 void ClsDj::Exportar_a_Excel() {
