@@ -1,6 +1,7 @@
 #include "archivo.hpp"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <deque>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "platform/paths.hpp"
@@ -89,8 +91,7 @@ bool hay_archivo(const fs::path& ruta) {
         if (errno == ENOENT || errno == ENOTDIR) return false;
         fallar_errno(errno);
     }
-    const std::string nombre = ruta.filename().string();
-    return S_ISREG(st.st_mode) && !nombre.empty() && nombre[0] != '.';
+    return S_ISREG(st.st_mode);
 }
 
 void leer_segmentos(const fs::path& ruta,
@@ -147,8 +148,10 @@ Escritor::Escritor(const fs::path& ruta) : buf_(new char[kBuffer]) {
     }
 }
 
+Escritor::Escritor(int fd) : fd_(fd), propio_(false), buf_(new char[kBuffer]) {}
+
 Escritor::~Escritor() {
-    if (fd_ >= 0) ::close(fd_);
+    if (propio_ && fd_ >= 0) ::close(fd_);
 }
 
 void Escritor::vaciar() {
@@ -172,7 +175,7 @@ void Escritor::cerrar() {
     vaciar();
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) fallar_errno(errno);
+    if (propio_ && ::close(fd) != 0) fallar_errno(errno);
 }
 
 std::uint64_t largo_de(const fs::path& ruta) {
@@ -180,70 +183,131 @@ std::uint64_t largo_de(const fs::path& ruta) {
     return ::stat(ruta.c_str(), &st) == 0 ? std::uint64_t(st.st_size) : 0;
 }
 
-bool reemplazar_con_copia(const fs::path& origen, const fs::path& destino_dado) {
+Guardado::Guardado(const fs::path& datos) : datos_(datos), destino_(datos) {
     std::error_code ec;
-    fs::path destino = destino_dado;
-    if (fs::is_symlink(destino, ec)) {
-        fs::path real = fs::canonical(destino, ec);
-        if (!ec) destino = real;
+    if (fs::is_symlink(destino_, ec)) {
+        fs::path real = fs::canonical(destino_, ec);
+        if (!ec) destino_ = real;
     }
-    Descriptor in{::open(origen.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (in.fd < 0) return false;
+    const fs::path carpeta = destino_.parent_path();
+    carpeta_ = ::open(carpeta.empty() ? "." : carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (carpeta_ < 0 && (errno == ENOENT || errno == ENOTDIR))
+        throw Falla{platform::RuntimeError::from(platform::err::path_not_found)};
+    // A folder that cannot be read, or a file system without flock, gets no
+    // lock: the save goes on as a lone one would.
+    while (carpeta_ >= 0 && ::flock(carpeta_, LOCK_EX) != 0) {
+        if (errno == EINTR) continue;
+        if (errno != ENOLCK && errno != EOPNOTSUPP && errno != EINVAL) {
+            const int e = errno;
+            ::close(carpeta_);
+            fallar_errno(e);
+        }
+        break;
+    }
+    // Renaming over a file does not ask the file itself: a read-only data
+    // file is refused here, as writing into it would be. The mode is tested
+    // too, since access() lets the superuser write anything.
+    struct stat st;
+    if (::stat(destino_.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        ((st.st_mode & 0222) == 0 || ::access(destino_.c_str(), W_OK) != 0)) {
+        const int e = (st.st_mode & 0222) == 0 || errno == EACCES ? EACCES : errno;
+        if (carpeta_ >= 0) ::close(carpeta_);
+        fallar_errno(e);
+    }
+}
 
+Guardado::~Guardado() {
+    descartar();
+    if (carpeta_ >= 0) ::close(carpeta_);  // and with it the lock
+}
+
+void Guardado::descartar() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temporal_.empty()) ::unlink(temporal_.c_str());
+    temporal_.clear();
+}
+
+bool Guardado::es_el_archivo(const fs::path& otro) const {
+    std::error_code ec;
+    return otro == datos_ || otro == destino_ || fs::equivalent(otro, destino_, ec);
+}
+
+int Guardado::temporal() {
+    if (fd_ >= 0) return fd_;
     // A fresh name next to the data file; the umask applies to a new file.
     static std::atomic<unsigned> contador{0};
-    const fs::path carpeta = destino.parent_path();
-    fs::path copia;
-    Descriptor out;
-    for (int intento = 0; intento < 100 && out.fd < 0; ++intento) {
+    const fs::path carpeta = destino_.parent_path();
+    for (int intento = 0; intento < 100 && fd_ < 0; ++intento) {
         std::string nombre = ".";
-        nombre += destino.filename().string();
+        nombre += destino_.filename().string();
         nombre += ".kv" + std::to_string(::getpid()) + "-" + std::to_string(contador++);
-        copia = carpeta / nombre;
-        out.fd = ::open(copia.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (out.fd < 0 && errno != EEXIST) return false;
+        temporal_ = carpeta / nombre;
+        fd_ = ::open(temporal_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) break;
     }
-    if (out.fd < 0) return false;
+    if (fd_ < 0) {
+        const int e = errno;
+        temporal_.clear();
+        fallar_errno(e);
+    }
+    return fd_;
+}
 
-    bool ok = true;
+bool Guardado::copiar_de(const fs::path& origen) {
+    Descriptor in{::open(origen.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (in.fd < 0) return false;
+    int out;
+    try {
+        out = temporal();
+    } catch (const Falla&) {
+        return false;
+    }
     // The kernel copies the bytes; a file system that cannot gets a plain copy.
     bool en_kernel = true;
     for (;;) {
-        ssize_t n = ::copy_file_range(in.fd, nullptr, out.fd, nullptr, 1 << 30, 0);
+        ssize_t n = ::copy_file_range(in.fd, nullptr, out, nullptr, 1 << 30, 0);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 &&
             (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
             en_kernel = false;
         } else if (n < 0) {
-            ok = false;
+            return false;
         }
         if (n <= 0) break;
     }
-    if (ok && !en_kernel) {
+    if (!en_kernel) {
         std::unique_ptr<char[]> buf(new char[kBuffer]);
         for (;;) {
             ssize_t n = leer(in.fd, buf.get(), kBuffer);
-            if (n < 0) ok = false;
-            if (n <= 0) break;
-            if (!escribir_todo(out.fd, buf.get(), std::size_t(n))) {
-                ok = false;
-                break;
-            }
+            if (n < 0) return false;
+            if (n == 0) break;
+            if (!escribir_todo(out, buf.get(), std::size_t(n))) return false;
         }
     }
-    struct stat st;
-    if (ok && ::stat(destino.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        ok = ::fchmod(out.fd, st.st_mode & 07777) == 0;  // the data file keeps its permissions
-    ok = ok && ::fsync(out.fd) == 0;
-    ok = (::close(out.soltar()) == 0) && ok;
-    ok = ok && ::rename(copia.c_str(), destino.c_str()) == 0;
-    if (!ok) {
-        ::unlink(copia.c_str());
+    return true;
+}
+
+bool Guardado::poner_en_lugar() {
+    int out;
+    try {
+        out = temporal();
+    } catch (const Falla&) {
         return false;
     }
-    Descriptor dir{
-        ::open(carpeta.empty() ? "." : carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (dir.fd >= 0) ::fsync(dir.fd);
+    bool ok = true;
+    struct stat st;
+    if (::stat(destino_.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        ok = ::fchmod(out, st.st_mode & 07777) == 0;  // the data file keeps its permissions
+    ok = ok && ::fsync(out) == 0;
+    ok = (::close(std::exchange(fd_, -1)) == 0) && ok;
+    ok = ok && ::rename(temporal_.c_str(), destino_.c_str()) == 0;
+    if (!ok) {
+        descartar();
+        return false;
+    }
+    temporal_.clear();
+    if (carpeta_ >= 0) ::fsync(carpeta_);  // the rename itself reaches the disk
     return true;
 }
 

@@ -24,9 +24,9 @@ struct Falla {
 // name a file: error 52.
 std::filesystem::path a_ruta(std::string_view texto);
 
-// Whether a normal file matches the path: folders, hidden files (names that
-// begin with ".") and special files do not. A missing file or folder on the
-// way is no error; any other failed look-up throws.
+// Whether a regular file matches the path, whatever its name: folders,
+// devices, FIFOs and other special files do not. A missing file or folder on
+// the way is no error; any other failed look-up throws.
 bool hay_archivo(const std::filesystem::path& ruta);
 
 // Reads a file as raw bytes and hands out its segments: the bytes before each
@@ -38,19 +38,22 @@ void leer_segmentos(
     const std::filesystem::path& ruta,
     const std::function<bool(std::span<const std::string_view> segmentos, bool final)>& grupo);
 
-// Writes a file through a buffer: created or truncated when opened.
+// Writes a file through a buffer: created or truncated when opened, or an
+// open descriptor that the caller keeps.
 class Escritor {
   public:
     explicit Escritor(const std::filesystem::path& ruta);
+    explicit Escritor(int fd);
     ~Escritor();
     Escritor(const Escritor&) = delete;
     Escritor& operator=(const Escritor&) = delete;
     void escribir(std::string_view bytes);
-    void cerrar();  // flushes and closes; throws when anything failed
+    void cerrar();  // flushes and closes its own file; throws when anything failed
 
   private:
     void vaciar();
     int fd_ = -1;
+    bool propio_ = true;
     std::unique_ptr<char[]> buf_;
     std::size_t lleno_ = 0;
 };
@@ -58,12 +61,43 @@ class Escritor {
 // The size of a file, for sizing a read; 0 when it cannot be told.
 std::uint64_t largo_de(const std::filesystem::path& ruta);
 
-// Replaces `destino` with a copy of `origen`: the copy is written completely
-// next to `destino`, flushed to disk and renamed over it, so `destino` is
-// either the old file or the whole new one. A `destino` that is a symbolic
-// link has its target replaced. False when anything fails; `destino` is then
-// untouched and no partial copy is left behind.
-bool reemplazar_con_copia(const std::filesystem::path& origen,
-                          const std::filesystem::path& destino);
+// One save of a data file, from its lock to its rename. While the object
+// lives it holds an advisory lock (flock) on the data file's folder, so saves
+// of files of one folder take turns, across objects and processes (a folder
+// that cannot be read, or a file system without flock, is not locked). The data
+// file is replaced by a private temporary file next to it, written completely,
+// flushed and renamed over it, so readers see either the old file or the whole
+// new one. A data file reached through a symbolic link has its target replaced.
+class Guardado {
+  public:
+    // Takes the lock and checks that the data file may be replaced: one
+    // without any write permission bit, or that the user cannot write, throws
+    // error 70; a missing folder throws 76.
+    explicit Guardado(const std::filesystem::path& datos);
+    ~Guardado();  // removes a temporary file that was not put in place
+    Guardado(const Guardado&) = delete;
+    Guardado& operator=(const Guardado&) = delete;
+
+    // Whether `otro` names the data file itself: the same path, or a link
+    // to the same file.
+    bool es_el_archivo(const std::filesystem::path& otro) const;
+    // The private temporary file, created on the first call (throws when it
+    // cannot be).
+    int temporal();
+    // Fills the temporary file with a copy of `origen`; false when that fails.
+    bool copiar_de(const std::filesystem::path& origen);
+    // Puts the temporary file in the data file's place, with the data file's
+    // permissions; false when that fails, and the data file is then untouched.
+    bool poner_en_lugar();
+
+  private:
+    void descartar();
+
+    std::filesystem::path datos_;    // as given
+    std::filesystem::path destino_;  // the file replaced: the target of links
+    int carpeta_ = -1;               // the locked folder
+    std::filesystem::path temporal_;
+    int fd_ = -1;
+};
 
 }  // namespace kvario

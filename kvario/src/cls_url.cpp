@@ -1,6 +1,8 @@
 #include "cls_url.hpp"
 
+#include <array>
 #include <new>
+#include <optional>
 
 #include "archivo.hpp"
 #include "platform/text.hpp"
@@ -47,6 +49,74 @@ Variant propiedad(std::string& campo, comp::CallKind kind, std::span<Variant> a)
 // Error texts are kept, and handed to callers, in Windows-1252.
 std::string ansi(const std::string& utf8) {
     return platform::utf8_to_cp1252(utf8);
+}
+
+// Whether a save writes the entry: both its key and its value are non-blank.
+bool se_graba(std::string_view texto) {
+    return !platform::trim(Clave_de_Par(texto)).empty() &&
+           !platform::trim(Valor_de_Par(texto)).empty();
+}
+
+// Bytes that the format cannot hold inside an entry: "&" ends it, and the
+// readers drop CR, LF and NUL.
+constexpr std::array<bool, 256> kSeparadores = [] {
+    std::array<bool, 256> t{};
+    t['&'] = t['\r'] = t['\n'] = t['\0'] = true;
+    return t;
+}();
+
+std::size_t primer_separador(std::string_view t) {
+    for (std::size_t i = 0; i < t.size(); ++i)
+        if (kSeparadores[static_cast<unsigned char>(t[i])]) return i;
+    return std::string_view::npos;
+}
+
+// Whether an entry would not read back as it is held.
+bool tiene_defecto(const Entrada& e) {
+    return e.clave.find('=') != std::string_view::npos ||
+           primer_separador(e.texto) != std::string_view::npos;
+}
+
+// A key as an error text shows it, its line breaks and NUL bytes made visible.
+std::string clave_visible(std::string_view clave) {
+    std::string s = "\"";
+    for (char c : clave) {
+        if (c == '\r')
+            s += "<CR>";
+        else if (c == '\n')
+            s += "<LF>";
+        else if (c == '\0')
+            s += "<NUL>";
+        else
+            s += c;
+    }
+    return s + "\"";
+}
+
+// Why an entry with a defect cannot be saved as it stands: a value with "&"
+// would come back split (the rest read as a pair of its own, able to forge a
+// key), a key with "=" under another key, and line breaks and NUL bytes would
+// be lost. The format has no escaping, so such entries are not written at
+// all. Texts in Windows-1252.
+std::string defecto_de(const Entrada& e) {
+    if (e.clave.find('=') != std::string_view::npos)
+        return "la clave " + clave_visible(e.clave) + " contiene \"=\"";
+    const std::size_t i = primer_separador(e.texto);
+    const std::string donde = i < Clave_de_Par(e.texto).size()
+                                  ? "la clave " + clave_visible(e.clave)
+                                  : "el valor de la clave " + clave_visible(e.clave);
+    switch (e.texto[i]) {
+        case '&':
+            return donde + " contiene \"&\"";
+        case '\0':
+            return donde +
+                   " contiene un car\xE1"
+                   "cter nulo";
+        default:
+            return donde +
+                   " contiene un salto de l\xED"
+                   "nea";
+    }
 }
 
 }  // namespace
@@ -286,9 +356,20 @@ bool ClsURL::EscribirDatos() {
         const std::string datos = ruta_de_datos();
         std::string temporal = datos;
         if (!temporal.empty()) temporal.back() = 'p';  // "temporal.txt" goes through "temporal.txp"
-        if (!Grabar_Pares(temporal)) return false;
-        // The temporary file stays; the data file is replaced by a whole copy of it.
-        return reemplazar_con_copia(a_ruta(temporal), a_ruta(datos));
+        Guardado guardado(a_ruta(datos));
+        // A data file whose name ends in "p" is its own temporary name: it is
+        // written only through the save's private file, and no copy is left.
+        const fs::path copia = a_ruta(temporal);
+        if (platform::upper_cp1252(temporal) == platform::upper_cp1252(datos) ||
+            guardado.es_el_archivo(copia))
+            return grabar(temporal, &guardado) && guardado.poner_en_lugar();
+        // The temporary file is written and stays; the data file is replaced
+        // by a whole copy of it.
+        return Grabar_Pares(temporal) && guardado.copiar_de(copia) && guardado.poner_en_lugar();
+    } catch (const Falla& f) {
+        // The data file cannot be replaced (permission, missing folder).
+        error_ = "Error al Escribir Datos: " + ansi(f.error.description);
+        return false;
     } catch (...) {
         return false;
     }
@@ -378,20 +459,38 @@ bool ClsURL::Leer_Pares(const std::string& ruta, bool solo_cabecera) {
 }
 
 bool ClsURL::Grabar_Pares(const std::string& ruta) {
+    return grabar(ruta, nullptr);
+}
+
+bool ClsURL::entradas_grabables() {
+    for (const Entrada e : lista()) {
+        // An entry that is not written does no harm.
+        if (!tiene_defecto(e) || !se_graba(e.texto)) continue;
+        error_ = "Error al Escribir Datos: " + defecto_de(e);
+        return false;
+    }
+    return true;
+}
+
+bool ClsURL::grabar(const std::string& ruta, Guardado* guardado) {
     std::size_t escritas = 0;
     try {
         const ListaPares& l = lista();
         if (!l.empty()) {
-            Escritor archivo(a_ruta(ruta));
+            // Checked before the file is opened, so a refused save changes no file.
+            if (!entradas_grabables()) return false;
+            std::optional<Escritor> archivo;
+            if (guardado)
+                archivo.emplace(guardado->temporal());
+            else
+                archivo.emplace(a_ruta(ruta));
             for (const Entrada e : l) {
-                if (platform::trim(Clave_de_Par(e.texto)).empty() ||
-                    platform::trim(Valor_de_Par(e.texto)).empty())
-                    continue;  // empty and blank values are not saved
-                archivo.escribir(e.texto);
-                archivo.escribir("&");
+                if (!se_graba(e.texto)) continue;  // empty and blank values are not saved
+                archivo->escribir(e.texto);
+                archivo->escribir("&");
                 ++escritas;
             }
-            archivo.cerrar();
+            archivo->cerrar();
         }
     } catch (...) {
         error_ = "Error al Escribir Datos: " + ansi(error_actual().description);

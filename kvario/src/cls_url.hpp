@@ -14,6 +14,8 @@ namespace kvario {
 
 namespace comp = components;
 
+class Guardado;
+
 class ClsURL final : public comp::TableObject<ClsURL> {
   public:
     static const comp::ClassTable<ClsURL>& table();
@@ -44,6 +46,10 @@ class ClsURL final : public comp::TableObject<ClsURL> {
     ListaPares& lista();  // creates a new empty list when it was released
     bool Leer_Pares(const std::string& ruta, bool solo_cabecera);
     bool Grabar_Pares(const std::string& ruta);
+    // Grabar_Pares into the save's private file instead of the path (which
+    // the error texts name).
+    bool grabar(const std::string& ruta, Guardado* guardado);
+    bool entradas_grabables();  // false, with the error text, when one is not
     std::string ruta_de_datos() const;
     bool leer_datos(bool solo_cabecera);
     bool entrada_del_indice(std::int32_t i, Entrada& e);

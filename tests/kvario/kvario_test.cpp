@@ -1,11 +1,16 @@
 // The data-file component, driven as its clients drive it: created by its
 // programmatic identifier and called by name through the typed wrapper.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <random>
 #include <set>
 #include <string>
@@ -24,6 +29,26 @@ using testsupport::read_file;
 using Pares = std::vector<std::pair<std::string, std::string>>;
 
 namespace {
+
+// A file-size limit for this process while it lives: writes beyond it fail
+// as they would on a full disk.
+class LimiteDeArchivo {
+  public:
+    explicit LimiteDeArchivo(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &antes_);
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit r = antes_;
+        r.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &r);
+    }
+    ~LimiteDeArchivo() {
+        ::setrlimit(RLIMIT_FSIZE, &antes_);
+        ::signal(SIGXFSZ, SIG_DFL);
+    }
+
+  private:
+    rlimit antes_{};
+};
 
 class KvarioTest : public ::testing::Test {
   protected:
@@ -57,6 +82,15 @@ class KvarioTest : public ::testing::Test {
     }
 
     std::string texto(const fs::path& p) const { return kvario::texto_de_ruta(p); }
+
+    // The names in a folder, sorted.
+    static std::vector<std::string> nombres(const fs::path& carpeta) {
+        std::vector<std::string> n;
+        for (const auto& e : fs::directory_iterator(carpeta))
+            n.push_back(e.path().filename().string());
+        std::sort(n.begin(), n.end());
+        return n;
+    }
 
     testsupport::TempFolder t_;
     testsupport::ScriptedPort port_;
@@ -154,30 +188,63 @@ TEST_F(KvarioTest, SavesWriteEntriesAsHeldAndDropEmptyValues) {
     k.ADD_Valor(" ", "v");  // a blank key is dropped too
     k.ADD_Valor("RAZ",
                 " Pe\xF1"
-                "a & Cia ");
+                "a y Cia ");
     k.ADD_Valor("Ecuacion", "a=b");
+    k.ADD_Valor("A&B", " ");  // dropped as blank, so its "&" does no harm
     EXPECT_EQ(k.Get_Valor("X"), "");
-    EXPECT_EQ(k.Cantidad_de_Elementos(), 6);
+    EXPECT_EQ(k.Cantidad_de_Elementos(), 7);
     ASSERT_TRUE(k.EscribirDatos());
     EXPECT_EQ(read_file(datos),
               "RUT=7&RAZ= Pe\xF1"
-              "a & Cia &Ecuacion=a=b&");
+              "a y Cia &Ecuacion=a=b&");
 
-    // "&" inside a value splits on reload; blank entries are gone.
     ASSERT_TRUE(k.LeerDatos());
     EXPECT_EQ(pares(k), (Pares{{"RUT", "7"},
                                {"RAZ",
                                 " Pe\xF1"
-                                "a "},
+                                "a y Cia "},
                                {"Ecuacion", "a=b"}}));
+    EXPECT_TRUE(port_.calls.empty());
+}
 
-    Kvario amp;
-    amp.UbicacionArchivo2(datos);
-    amp.ADD_Valor("A", "p&q=r");
-    ASSERT_TRUE(amp.EscribirDatos());
-    EXPECT_EQ(read_file(datos), "A=p&q=r&");
-    ASSERT_TRUE(amp.LeerDatos());
-    EXPECT_EQ(pares(amp), (Pares{{"A", "p"}, {"q", "r"}}));
+// The format has no escaping: an entry that would not read back as it was
+// (split by "&", filed under another key, its line breaks or NUL bytes lost)
+// makes the whole save fail, naming the key, with no file touched. In memory
+// such entries are held as given.
+TEST_F(KvarioTest, EntriesTheFormatCannotHoldAreRefusedAndNothingIsWritten) {
+    struct Case {
+        std::string clave, valor, error;
+    };
+    const std::vector<Case> cases = {
+        {"RAZ",
+         "P\xC9REZ & C\xCD"
+         "A.",
+         "el valor de la clave \"RAZ\" contiene \"&\""},
+        {"C1&MAX_ROWS", "1", "la clave \"C1&MAX_ROWS\" contiene \"&\""},
+        {"A", "p&q=r", "el valor de la clave \"A\" contiene \"&\""},
+        {"MAX=ROWS", "1", "la clave \"MAX=ROWS\" contiene \"=\""},
+        {"DIR", "calle 1\r\nclave=x", "el valor de la clave \"DIR\" contiene un salto de l\xEDnea"},
+        {"X\n", "1", "la clave \"X<LF>\" contiene un salto de l\xEDnea"},
+        {"N", std::string("a\0b", 3),
+         "el valor de la clave \"N\" contiene un car\xE1"
+         "cter nulo"},
+    };
+    for (const std::string nombre : {"datos.txt", "datos.txp"}) {
+        for (const Case& c : cases) {
+            const fs::path datos = t_.write(nombre, "RUT=1&");
+            Kvario k;
+            k.UbicacionArchivo2(datos);
+            k.ADD_Valor("RUT", "2");
+            k.ADD_Valor(c.clave, c.valor);
+            EXPECT_FALSE(k.EscribirDatos()) << c.error;
+            EXPECT_EQ(k.MensajeError(), "Error al Escribir Datos: " + c.error);
+            EXPECT_EQ(read_file(datos), "RUT=1&") << c.error;
+            EXPECT_EQ(std::distance(fs::directory_iterator(t_.path()), fs::directory_iterator()),
+                      3)  // the data file and the registration file with its lock
+                << c.error;
+            fs::remove(datos);
+        }
+    }
     EXPECT_TRUE(port_.calls.empty());
 }
 
@@ -252,9 +319,9 @@ TEST_F(KvarioTest, HeaderReadStopsAtTheFirstItem) {
 
 TEST_F(KvarioTest, AFileThatIsNotThereReadsAsEmpty) {
     t_.write("carpeta/x", "");
-    t_.write(".oculto", "A=1&");
+    ASSERT_EQ(::mkfifo((t_ / "fifo").c_str(), 0600), 0);
     for (const fs::path& p : {t_ / "falta.txt", t_ / "no" / "hay.txt", t_ / "carpeta",
-                              t_ / ".oculto", t_ / "carpeta" / "x" / "y"}) {
+                              t_ / "carpeta" / "x" / "y", t_ / "fifo", fs::path("/dev/zero")}) {
         Kvario k;
         k.ADD_Valor("A", "1");
         k.UbicacionArchivo2(p);
@@ -265,6 +332,23 @@ TEST_F(KvarioTest, AFileThatIsNotThereReadsAsEmpty) {
         EXPECT_EQ(k.Cantidad_de_Elementos(), 0) << p;
     }
     EXPECT_TRUE(port_.calls.empty());
+}
+
+// A name is never hidden: a file whose name begins with "." reads like any
+// other, so the next save does not overwrite it with less.
+TEST_F(KvarioTest, ANameBeginningWithADotIsAnOrdinaryDataFile) {
+    const fs::path datos = t_.write(".datos", "RUT=5&");
+    Kvario k;
+    k.UbicacionArchivo2(datos);
+    ASSERT_TRUE(k.LeerDatos());
+    EXPECT_EQ(k.Get_Valor("RUT"), "5");
+    k.ADD_Valor("DV", "K");
+    ASSERT_TRUE(k.EscribirDatos());
+
+    Kvario otro;
+    otro.UbicacionArchivo2(datos);
+    ASSERT_TRUE(otro.LeerDatos_Header());
+    EXPECT_EQ(pares(otro), (Pares{{"RUT", "5"}, {"DV", "K"}}));
 }
 
 TEST_F(KvarioTest, PathsAreFoundWithoutRegardToLetterCase) {
@@ -367,6 +451,154 @@ TEST_F(KvarioTest, SaveReplacesTheDataFileWholeOrNotAtAll) {
     ASSERT_TRUE(e.EscribirDatos());
     EXPECT_TRUE(fs::is_symlink(t_ / "enlace.txt"));
     EXPECT_EQ(read_file(datos), "POR=enlace&");
+    EXPECT_TRUE(port_.calls.empty());
+}
+
+// The temporary name is the data path with its last character made "p"; for
+// a name ending in "p" ("Rut.Tmp", "datos.txp") that is the data file itself,
+// which is then written only through a private file renamed over it. A save
+// that cannot write everything (a file-size limit stands for a full disk)
+// leaves the data file as it was and no file behind.
+TEST_F(KvarioTest, ADataFileThatIsItsOwnTemporaryNameIsReplacedWholeOrNotAtAll) {
+    const std::string nuevo = "NUEVO=" + std::string(8000, 'n') + "&";
+    struct Case {
+        const char* nombre;
+        const char* enlace;  // a link to the data file under its temporary name
+        std::vector<std::string> despues;
+    };
+    const Case cases[] = {
+        {"Rut.Tmp", nullptr, {"Rut.Tmp"}},
+        {"datos.txp", nullptr, {"datos.txp"}},
+        {"DATOS.TXP", nullptr, {"DATOS.TXP"}},
+        {"datos.txt", "datos.txp", {"datos.txp", "datos.txt"}},
+        {"datos.txt", nullptr, {"datos.txp", "datos.txt"}},  // the visible copy stays
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string sub = std::to_string(n++);
+        const fs::path carpeta = t_ / sub;
+        const fs::path datos = t_.write(sub + "/" + c.nombre, "VIEJO=1&");
+        if (c.enlace) fs::create_symlink(c.nombre, carpeta / c.enlace);
+        Kvario k;
+        k.UbicacionArchivo2(datos);
+        k.ADD_Valor("NUEVO", std::string(8000, 'n'));
+        {
+            LimiteDeArchivo limite(4096);
+            EXPECT_FALSE(k.EscribirDatos()) << c.nombre;
+        }
+        EXPECT_EQ(k.MensajeError(), "Error al Escribir Datos: Disco lleno") << c.nombre;
+        EXPECT_EQ(read_file(datos), "VIEJO=1&") << c.nombre;
+        if (!c.enlace && c.despues.size() == 1) {
+            EXPECT_EQ(nombres(carpeta), c.despues);
+        }
+
+        ASSERT_TRUE(k.EscribirDatos()) << c.nombre;
+        EXPECT_EQ(read_file(datos), nuevo) << c.nombre;
+        EXPECT_EQ(nombres(carpeta), c.despues) << c.nombre;
+        if (c.enlace) {
+            EXPECT_TRUE(fs::is_symlink(carpeta / c.enlace));
+        }
+        if (c.despues.size() == 2) {
+            EXPECT_EQ(read_file(carpeta / "datos.txp"), nuevo);
+        }
+    }
+    EXPECT_TRUE(port_.calls.empty());
+}
+
+// Two processes save one data file over and over, each its own content,
+// while this one reads it: every read is one whole save, never a mix.
+TEST_F(KvarioTest, ConcurrentSavesOfOneFileTakeTurnsAndReadersSeeWholeSaves) {
+    const fs::path datos = t_ / "datos.txt";
+    // Each save's list: the same keys, values of different lengths.
+    auto llenar = [](Kvario& k, int p) {
+        for (int i = 0; i < 5000; ++i)
+            k.ADD_Valor("K" + std::to_string(i), std::string(p ? 60 : 70, char('a' + p)));
+    };
+    std::string contenidos[2];
+    for (int p = 1; p >= 0; --p) {  // the file starts as the first one's save
+        Kvario k;
+        k.UbicacionArchivo2(datos);
+        llenar(k, p);
+        ASSERT_TRUE(k.EscribirDatos());
+        contenidos[p] = read_file(datos);
+    }
+
+    pid_t hijos[2];
+    for (int p = 0; p < 2; ++p) {
+        hijos[p] = ::fork();
+        ASSERT_GE(hijos[p], 0);
+        if (hijos[p] == 0) {
+            Kvario k;
+            k.UbicacionArchivo2(datos);
+            llenar(k, p);
+            const auto fin = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+            while (std::chrono::steady_clock::now() < fin)
+                if (!k.EscribirDatos()) ::_exit(2);
+            ::_exit(0);
+        }
+    }
+    // Read until both have ended.
+    int lecturas = 0, de[2] = {0, 0}, mezclas = 0;
+    int estados[2] = {0, 0};
+    bool terminado[2] = {false, false};
+    while (!terminado[0] || !terminado[1]) {
+        const std::string leido = read_file(datos);
+        ++lecturas;
+        if (leido == contenidos[0])
+            ++de[0];
+        else if (leido == contenidos[1])
+            ++de[1];
+        else
+            ++mezclas;  // no whole save
+        for (int p = 0; p < 2; ++p) {
+            if (!terminado[p]) terminado[p] = ::waitpid(hijos[p], &estados[p], WNOHANG) == hijos[p];
+        }
+    }
+    for (int e : estados) EXPECT_TRUE(WIFEXITED(e) && WEXITSTATUS(e) == 0) << e;
+    EXPECT_EQ(mezclas, 0) << "of " << lecturas << " reads";
+    EXPECT_GT(de[0], 0);
+    EXPECT_GT(de[1], 0);
+    const std::string ultimo = read_file(datos);
+    EXPECT_TRUE(ultimo == contenidos[0] || ultimo == contenidos[1]);
+    EXPECT_TRUE(read_file(t_ / "datos.txp") == ultimo);  // the visible copy of the last save
+}
+
+// Renaming over a file does not ask the file: a data file without write
+// permission is refused as writing into it would be, and stays as it is.
+TEST_F(KvarioTest, AReadOnlyDataFileIsNotReplaced) {
+    const fs::path datos = t_.write("datos.txt", "VIEJO=1&");
+    fs::create_symlink("datos.txt", t_ / "enlace.txt");
+    struct Case {
+        fs::path ruta;
+        fs::perms modo;
+    };
+    using fs::perms;
+    const Case cases[] = {
+        {datos, perms::owner_read | perms::group_read | perms::others_read},
+        {datos, perms::owner_read | perms::owner_exec},
+        {t_ / "enlace.txt", perms::owner_read},
+        {datos, perms::owner_read | perms::group_read | perms::group_write},  // not the owner's
+    };
+    for (const Case& c : cases) {
+        if (::geteuid() == 0 && (c.modo & perms::group_write) != perms::none)
+            continue;  // the superuser may write what is writable by anyone
+        fs::permissions(datos, c.modo);
+        Kvario k;
+        k.UbicacionArchivo2(c.ruta);
+        k.ADD_Valor("NUEVO", "2");
+        EXPECT_FALSE(k.EscribirDatos()) << c.ruta << " " << int(c.modo);
+        EXPECT_EQ(k.MensajeError(), "Error al Escribir Datos: Permiso denegado");
+        EXPECT_EQ(read_file(datos), "VIEJO=1&");
+        EXPECT_EQ(fs::status(datos).permissions() & perms::all, c.modo);
+        EXPECT_FALSE(fs::exists(t_ / "datos.txp"));
+        EXPECT_FALSE(fs::exists(t_ / "enlace.txp"));
+    }
+    fs::permissions(datos, perms::owner_read | perms::owner_write);
+    Kvario k;
+    k.UbicacionArchivo2(datos);
+    k.ADD_Valor("NUEVO", "2");
+    EXPECT_TRUE(k.EscribirDatos());
+    EXPECT_EQ(read_file(datos), "NUEVO=2&");
     EXPECT_TRUE(port_.calls.empty());
 }
 

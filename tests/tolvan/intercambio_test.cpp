@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "celdas.hpp"
 #include "libros.hpp"
 #include "platform/process.hpp"
 #include "tolvan_fixture.hpp"
@@ -158,6 +159,120 @@ TEST_F(IntercambioTest, AWorkbookThatCannotBeReadImportsNothingAndSaysNothing) {
     importar(dj, libro_con("bueno.xlsx", fila(2, {"#1", "#2"})));
     EXPECT_EQ(guardados(dj).at("MAX_ROWS"), "4");
     EXPECT_TRUE(port_.calls.empty());
+}
+
+// A successful import leaves the pairs as adding each imported pair to the
+// previous list would: the pairs it did not replace first, in their order,
+// then the imported ones. A cell of 32,767 characters is still a cell.
+TEST_F(IntercambioTest, ImportKeepsThePairsItDoesNotReplaceInTheirOrder) {
+    const std::string largo(32767, 'z');
+    const fs::path p = libro_con(
+        "1879.xlsx", fila(1, kTitulos1879) + fila(2, {"#1", "#111", "K", "", "", "", largo}) +
+                         fila(3, {"", "#2"}) + fila(4, {"#3", "a&b"}));  // beyond the last line
+    for (const std::string antes : {"", "=suelto&"}) {  // one entry the key index cannot reach
+        Dispatch dj = abrir(antes + "MAX_ROWS=1&ITEM2=999&ITEM50=queda&ZZ=1&");
+        importar(dj, p);
+        ASSERT_TRUE(dj.call("Grabar_Archivo").to_bool());
+        EXPECT_EQ(read_file(datos_),
+                  "RUT=7&DV=K&FORMDJ=1879&ITEM50=queda&ZZ=1&ITEM1=1&ITEM2=111&"
+                  "ITEM3=K&ITEM7=" +
+                      largo + "&MAX_ROWS=1&")
+            << antes;
+    }
+    EXPECT_TRUE(port_.calls.empty());
+}
+
+// A cell that the data file cannot hold ("&" would forge a key on reload, line
+// breaks and NUL bytes would be lost) or longer than a spreadsheet cell stops
+// the import with one message, and the data object keeps what it had.
+TEST_F(IntercambioTest, ACellThatCannotBeImportedStopsTheImportWithOneMessage) {
+    const std::string bien = fila(1, kTitulos1879) + fila(2, {"#1", "#111", "K"});
+    // 100,000 cells that all show one shared string of 1 MB.
+    std::string cien_mil = fila(1, kTitulos1879);
+    for (std::uint32_t r = 2; r < 2 + 100000 / 7; ++r) {
+        cien_mil += "<row r=\"" + std::to_string(r) + "\">";
+        for (std::size_t c = 0; c < 7; ++c)
+            cien_mil += "<c r=\"" + columna(c) + std::to_string(r) + "\" t=\"s\"><v>0</v></c>";
+        cien_mil += "</row>";
+    }
+    const std::string no_admite =
+        ", que el archivo de datos no admite. No se import\xF3 nada del libro.";
+    struct Caso {
+        std::string filas, sst, mensaje;
+    };
+    const Caso casos[] = {
+        {bien + fila(3, {"#2", "#222", "C1&amp;MAX_ROWS=1"}), "",
+         "La celda C3 (ITEM10) contiene \"&\"" + no_admite},
+        {bien + fila(3, {"#2", "#222", "1", "", "", "", "calle_x000D__x000A_2"}), "",
+         "La celda G3 (ITEM14) contiene un salto de l\xEDnea" + no_admite},
+        {bien + fila(3, {"#2", "a_x0000_b"}), "",
+         "La celda B3 (ITEM9) contiene un car\xE1"
+         "cter nulo" +
+             no_admite},
+        {bien + fila(3, {"#2", std::string(32768, 'y')}), "",
+         "La celda B3 tiene m\xE1s de 32767 caracteres. No se import\xF3 nada del libro."},
+        {cien_mil, cadenas_compartidas({std::string(1 << 20, 'x')}),
+         "La celda A2 tiene m\xE1s de 32767 caracteres. No se import\xF3 nada del libro."},
+    };
+    const std::string antes = "MAX_ROWS=1&ITEM2=999&ITEM50=queda&";
+    for (const Caso& c : casos) {
+        port_.calls.clear();
+        Dispatch dj = abrir(antes);
+        importar(dj, libro_con("malo.xlsx", c.filas, c.sst));
+        ASSERT_EQ(port_.calls.size(), 1u) << c.mensaje;
+        EXPECT_EQ(port_.calls[0].text, platform::cp1252_to_utf8(c.mensaje));
+        EXPECT_EQ(port_.calls[0].title, "Error en Tolvan");
+        EXPECT_EQ(port_.calls[0].icon, platform::Icon::critical);
+        ASSERT_TRUE(dj.call("Grabar_Archivo").to_bool());
+        EXPECT_EQ(read_file(datos_), "RUT=7&DV=K&FORMDJ=1879&" + antes) << c.mensaje;
+    }
+}
+
+// An ADD_Valor that fails (as when memory runs out) shows its message and ends
+// the import there: one message, not one per cell, and nothing imported.
+TEST_F(IntercambioTest, AFailedAddEndsTheImportAfterItsOneMessage) {
+    auto r = comp::register_library(KVARIO_CON_FALLAS_PATH);  // now "Kvario3.clsURL"
+    ASSERT_EQ(r.stage, comp::LibraryResult::Stage::done) << r.error.description;
+    ::setenv("KVARIO_FALLA_DESDE", "10", 1);  // the tenth ADD_Valor and all after it
+    const std::string antes = "MAX_ROWS=1&ITEM2=999&ITEM50=queda&";
+    Dispatch dj = abrir(antes);
+    ::unsetenv("KVARIO_FALLA_DESDE");
+    std::string filas = fila(1, kTitulos1879);
+    for (std::uint32_t r = 2; r < 12; ++r)
+        filas += fila(
+            r, {"#" + std::to_string(r - 1), "#1" + std::to_string(r), "K", "#5", "#6", "#7", "C"});
+    importar(dj, libro_con("diez.xlsx", filas));
+    ASSERT_EQ(port_.calls.size(), 1u);
+    EXPECT_EQ(port_.calls[0].text, "Error");
+    EXPECT_EQ(port_.calls[0].title, "Error no definido -Versi\xC3\xB3n Prueba");
+    ASSERT_TRUE(dj.call("Grabar_Archivo").to_bool());
+    EXPECT_EQ(read_file(datos_), "RUT=7&DV=K&FORMDJ=1879&" + antes);
+}
+
+TEST(CeldasImportadas, TheTextOfAnImportIsBoundedAndCellsCountCharacters) {
+    tolvan::CeldasImportadas control(100);
+    EXPECT_EQ(control.tomar("Pe\xC3\xB1"
+                            "a",
+                            2, 0, 1),
+              "Pe\xF1"
+              "a");
+    EXPECT_EQ(control.tomar(std::string(92, 'x'), 2, 1, 2).size(), 92u);  // 96 in all
+    EXPECT_EQ(control.tomar("1234", 2, 2, 3), "1234");                    // 100: the bound itself
+    try {
+        control.tomar("5", 3, 26, 4);
+        ADD_FAILURE() << "beyond the bound";
+    } catch (const tolvan::Rechazo& r) {
+        EXPECT_EQ(r.mensaje,
+                  "El texto del libro pasa de 100 bytes en la celda AA3. No se import\xF3 nada "
+                  "del libro.");
+    }
+
+    // 32,767 characters of two bytes each in the workbook are a full cell.
+    tolvan::CeldasImportadas sin_tope;
+    std::string enes;
+    for (int i = 0; i < 32767; ++i) enes += "\xC3\xB1";
+    EXPECT_EQ(sin_tope.tomar(enes, 2, 0, 1), std::string(32767, '\xF1'));
+    EXPECT_THROW(sin_tope.tomar(enes + "n", 2, 0, 1), tolvan::Rechazo);
 }
 
 TEST_F(IntercambioTest, ExportNumbersLinesFromOneAndPutsFieldsUnderTheirTitles) {

@@ -57,10 +57,9 @@ class TolvanClientTest(unittest.TestCase):
         with open(self.path("dj.txt"), "rb") as f:
             self.assertEqual(
                 f.read(),
-                b"RUT=7&DV=K&FORMDJ=1879&MAX_ROWS=1&ITEM2=111&ITEM3=1&ITEM9=222&ITEM14=Pe\xf1a&")
+                b"RUT=7&DV=K&FORMDJ=1879&ITEM2=111&ITEM3=1&ITEM9=222&MAX_ROWS=2&ITEM14=Pe\xf1a&")
 
-        # Export, then import into a fresh declaration.
-        dj.Agrega_Dupla_Cabecera("MAX_ROWS", "2")
+        # Export (the line added by RUT is counted), then import into a fresh declaration.
         dj.Ubicacion_Archivo_Excels = self.path("dj.xlsx")
         self.assertIsNone(dj.Exportar_a_Excel())
         other = oc.CreateObject("TOLVAN.CLSDJ")

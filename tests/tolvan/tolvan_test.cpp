@@ -108,7 +108,20 @@ TEST_F(TolvanTest, ByRutAccessFindsLinesAndAddsNewRutsAfterTheLast) {
     EXPECT_EQ(p.at("ITEM21"), "8");
     EXPECT_EQ(p.at("ITEM7"), "9");
     EXPECT_EQ(p.at("ITEM23"), "444");
-    EXPECT_EQ(p.at("MAX_ROWS"), "2");  // lines added by RUT are not counted
+    // Lines added by RUT are counted, so readers by count find them.
+    EXPECT_EQ(p.at("MAX_ROWS"), "4");
+    Dispatch leido = abrir(read_file(datos_).substr(std::string("RUT=7&DV=K&FORMDJ=1879&").size()));
+    EXPECT_EQ(leido.call("Obtiene_Dupla_Informado_por_RUT", {333, "DV"}).to_text(), "5");
+    EXPECT_EQ(leido.call("Obtiene_Dupla_Informado_por_RUT", {444, "RUT"}).to_text(), "444");
+
+    // A count raised by hand since the index was built is not lowered.
+    Dispatch alto = abrir("MAX_ROWS=1&ITEM2=111&");
+    EXPECT_EQ(alto.call("Obtiene_Dupla_Informado_por_RUT", {111, "RUT"}).to_text(), "111");
+    alto.call("Agrega_Dupla_Cabecera", {"MAX_ROWS", "9"});
+    alto.call("Agrega_Dupla_Informado_por_RUT", {222, "DV", "2"});
+    EXPECT_EQ(alto.call("Obtiene_Dupla_Informado", {2, "RUT"}).to_text(), "222");
+    ASSERT_TRUE(alto.call("Grabar_Archivo").to_bool());
+    EXPECT_EQ(pares(read_file(datos_)).at("MAX_ROWS"), "9");
 
     // A RUT on two lines resolves to the lower one.
     Dispatch dos = abrir("MAX_ROWS=2&ITEM2=5&ITEM3=a&ITEM9=5&ITEM10=b&");
@@ -120,9 +133,6 @@ TEST_F(TolvanTest, ByRutAccessFor1887ReadsTheRutOfNineteenFieldLines) {
     // under 1879.
     Dispatch dj = abrir("MAX_ROWS=2&ITEM2=10&ITEM9=99&ITEM21=20&ITEM36=nov2&", "1887");
     EXPECT_EQ(dj.call("Obtiene_Dupla_Informado_por_RUT", {20, "NOV"}).to_text(), "nov2");
-    dj.call("Agrega_Dupla_Informado_por_RUT", {30, "MAY", "300"});
-    dj.call("Agrega_Dupla_Informado_por_RUT", {10, "DIC", "100"});
-    EXPECT_EQ(dj.call("Obtiene_Dupla_Informado", {3, "MAY"}).to_text(), "300");
 
     // Switching the form rebuilds the index from the other positions.
     dj.let("Formulario", "1879");
@@ -130,11 +140,16 @@ TEST_F(TolvanTest, ByRutAccessFor1887ReadsTheRutOfNineteenFieldLines) {
     EXPECT_EQ(dj.call("Obtiene_Dupla_Informado_por_RUT", {20, "RUT"}).to_text(), "");
     dj.let("Formulario", "1887");
 
+    dj.call("Agrega_Dupla_Informado_por_RUT", {30, "MAY", "300"});
+    dj.call("Agrega_Dupla_Informado_por_RUT", {10, "DIC", "100"});
+    EXPECT_EQ(dj.call("Obtiene_Dupla_Informado", {3, "MAY"}).to_text(), "300");
+
     ASSERT_TRUE(dj.call("Grabar_Archivo").to_bool());
     const Pares p = pares(read_file(datos_));
     EXPECT_EQ(p.at("ITEM40"), "30");  // line 3's RUT
     EXPECT_EQ(p.at("ITEM49"), "300");
     EXPECT_EQ(p.at("ITEM18"), "100");
+    EXPECT_EQ(p.at("MAX_ROWS"), "3");
 }
 
 TEST_F(TolvanTest, ByRutAccessFailsOnCountsAndRutsThatAreNotNumbers) {

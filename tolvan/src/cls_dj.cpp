@@ -218,6 +218,17 @@ void ClsDj::Agrega_Dupla_Informado_por_RUT(std::int32_t RUT, const std::string& 
         linea = ++tope_;
         lineas_de_rut_.emplace(RUT, linea);
         Agrega_Dupla_Informado(linea, "RUT", std::to_string(RUT));
+        // A line stored beyond the count raises it, so that the export and
+        // every reader by count see the new informado.
+        if (formulario()) {
+            std::int32_t cuenta = 0;
+            try {
+                cuenta = Variant(datos_.Get_Valor("MAX_ROWS")).to_int32();
+            } catch (const ComponentError&) {
+                // changed since the index was built: the new line sets it
+            }
+            if (linea > cuenta) datos_.ADD_Valor("MAX_ROWS", std::to_string(linea));
+        }
     }
     const std::string k = clave(linea, Codigo);
     if (!k.empty()) datos_.ADD_Valor(k, Valor);

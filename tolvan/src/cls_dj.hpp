@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -14,6 +15,10 @@
 namespace tolvan {
 
 namespace comp = components;
+
+namespace xlsx {
+class Libro;
+}
 
 class ClsDj final : public comp::TableObject<ClsDj> {
   public:
@@ -49,6 +54,12 @@ class ClsDj final : public comp::TableObject<ClsDj> {
     // The item key of a field of a line under the current form; "" when none.
     std::string clave(std::int32_t Linea, const std::string& Codigo) const;
     void construir_indice();
+    // The import's steps: the sheet's lines into the data object's (new)
+    // list, false when they are not all in, with a message to show or none;
+    // then the previous list's pairs that were not replaced put back in front.
+    bool importar_lineas(xlsx::Libro& libro, const tolvan::Formulario& f, std::int32_t& items,
+                         std::optional<std::string>& mensaje);
+    void conservar_anteriores(const comp::Dispatch& anterior, std::int32_t items);
     std::int32_t buscar_rut(std::int32_t RUT);  // builds the index when needed; -1 when absent
 
     kvario::Kvario datos_;

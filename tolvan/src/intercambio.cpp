@@ -5,6 +5,14 @@
 // Each side works on two threads: this one talks to the data object, a second
 // one reads or writes the workbook.
 //
+// The import takes a workbook whole or not at all. Its pairs go into a new
+// list of the data object, with the previous list put aside; only when every
+// line is in does it merge the pairs it did not replace back in front, as
+// adding each imported pair to the old list would have left them. Anything
+// that stops it (a workbook that cannot be read, a cell the data file cannot
+// hold, too much text, a failed ADD_Valor) gives the data object its previous
+// list back. What it takes in is checked cell by cell (celdas.hpp).
+//
 // The export writes with libxlsxwriter into a temporary file beside the
 // workbook and puts it in the workbook's place only when it is complete, so a
 // failed export leaves no file and leaves an existing workbook as it was. A
@@ -21,11 +29,13 @@
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 #include "canal.hpp"
+#include "celdas.hpp"
 #include "cls_dj.hpp"
 #include "platform/numtext.hpp"
 #include "platform/paths.hpp"
@@ -46,10 +56,8 @@ constexpr std::int32_t kMaxLineas = 1048575;
 constexpr std::size_t kFilasPorLote = 256;
 constexpr std::size_t kLotesEnCola = 8;
 
-// Rows as read: their numbers and, row after row, the texts of their cells
-// in Windows-1252.
+// Lines as read: the texts of their cells in Windows-1252, line after line.
 struct FilasLeidas {
-    std::vector<std::uint32_t> filas;
     std::vector<std::string> celdas;
 };
 
@@ -71,11 +79,18 @@ fs::path ruta_de(const std::string& texto) {
     return platform::resolve(fs::path(platform::cp1252_to_utf8(texto)));
 }
 
-// UTF-8 text as Windows-1252; ASCII, the usual case, stands as it is.
-std::string a_cp1252(const std::string& utf8) {
-    const bool ascii = std::all_of(utf8.begin(), utf8.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    return ascii ? utf8 : platform::utf8_to_cp1252(utf8);
+// Whether a key is one an import of `items` items writes: "MAX_ROWS" or
+// ITEM1 to ITEM<items>, letter case aside, as the pair list compares keys.
+bool es_clave_importada(const std::string& clave, std::int32_t items) {
+    const std::string k = platform::upper_cp1252(clave);
+    if (k == "MAX_ROWS") return true;
+    if (k.size() < 5 || k.size() > 14 || k.compare(0, 4, "ITEM") != 0 || k[4] == '0') return false;
+    std::int64_t n = 0;
+    for (std::size_t i = 4; i < k.size(); ++i) {
+        if (k[i] < '0' || k[i] > '9') return false;
+        n = n * 10 + (k[i] - '0');
+    }
+    return n <= items;
 }
 
 // A new workbook with one worksheet, written into a temporary file and moved
@@ -183,69 +198,135 @@ std::int32_t cuenta_de_lineas(const std::string& texto) {
     return v < 0 ? 0 : std::int32_t(v);
 }
 
+// The pairs of a list, in order, read through the data object's key index.
+// False when an entry cannot be reached by its key (one filed under a key
+// that is not its text's).
+bool pares_de(kvario::Kvario& datos, std::vector<std::pair<std::string, std::string>>& p) {
+    const std::int32_t n = datos.Cantidad_de_Elementos();
+    if (!datos.Crear_indice_de_elementos()) return false;
+    p.reserve(std::size_t(n));
+    for (std::int32_t i = 0; i < n; ++i) {
+        std::string clave = datos.GETidx_Key(i);
+        if (clave.empty()) return false;
+        p.emplace_back(std::move(clave), datos.GETidx_Valor(i));
+    }
+    return true;
+}
+
 }  // namespace
 
 void ClsDj::Importar_de_Excel() {
     const tolvan::Formulario* f = formulario();
     if (!f) return;
+    std::optional<std::string> mensaje;
+    bool hecho = false;
     try {
         xlsx::Libro libro(ruta_de(ruta_libro_));
         // The lines are about to change under the RUT index.
         indice_hecho_ = false;
-        const std::size_t campos = f->campos.size();
+        const comp::Dispatch anterior = datos_.colDatosURL();
+        datos_.Nuevo_Archivo();
+        try {
+            std::int32_t items = 0;
+            if (importar_lineas(libro, *f, items, mensaje)) {
+                conservar_anteriores(anterior, items);
+                hecho = true;
+            }
+        } catch (...) {
+        }
+        if (!hecho) datos_.colDatosURL(anterior);
+    } catch (...) {
+        // A workbook that cannot be opened ends the import without a word.
+    }
+    if (mensaje) {
+        comp::show_message(platform::cp1252_to_utf8(*mensaje), "Error en Tolvan",
+                           platform::Buttons::ok, platform::Icon::critical);
+    }
+    if (hecho) comp::pump_events();
+}
 
-        // The sheet is read on a second thread, a batch of rows at a time.
-        Canal<FilasLeidas> canal(kLotesEnCola);
-        Hilo lector(
-            [&] {
-                struct Cierre {
-                    Canal<FilasLeidas>& c;
-                    ~Cierre() { c.cerrar(); }
-                } cierre{canal};
-                FilasLeidas lote;
-                libro.leer_filas(campos, [&](std::uint32_t fila, std::span<const std::string> c) {
-                    lote.filas.push_back(fila);
-                    for (const std::string& t : c) lote.celdas.push_back(a_cp1252(t));
-                    if (lote.filas.size() < kFilasPorLote) return true;
-                    return canal.enviar(std::exchange(lote, {}));
-                });
-                if (!lote.filas.empty()) canal.enviar(std::move(lote));
-            },
-            [&] { canal.abandonar(); });
+bool ClsDj::importar_lineas(xlsx::Libro& libro, const tolvan::Formulario& f, std::int32_t& items,
+                            std::optional<std::string>& mensaje) {
+    const std::size_t campos = f.campos.size();
 
-        std::uint32_t fila_esperada = 2;  // row 1 holds the titles and is never read
-        std::int32_t item = 1;            // item number of column A of that row
-        bool fin = false;
-        FilasLeidas lote;
-        while (!fin && canal.recibir(lote)) {
-            for (std::size_t k = 0; k < lote.filas.size() && !fin; ++k) {
-                const std::uint32_t fila = lote.filas[k];
-                const std::string* celdas = &lote.celdas[k * campos];
-                if (fila < fila_esperada) continue;
-                // A row the sheet lacks has an empty A cell: the lines end there.
-                if (fila > fila_esperada || celdas[0].empty()) {
-                    fin = true;
-                    break;
-                }
+    // The sheet is read and its cells checked on a second thread, a batch of
+    // lines at a time. Row 1 holds the titles and is never read; the lines
+    // end at the first row that is missing or has an empty A cell.
+    Canal<FilasLeidas> canal(kLotesEnCola);
+    Hilo lector(
+        [&] {
+            struct Cierre {
+                Canal<FilasLeidas>& c;
+                ~Cierre() { c.cerrar(); }
+            } cierre{canal};
+            FilasLeidas lote;
+            std::uint32_t esperada = 2;
+            std::int32_t item = 1;  // item number of column A of that row
+            CeldasImportadas control;
+            libro.leer_filas(campos, [&](std::uint32_t fila, std::span<const std::string> c) {
+                if (fila < esperada) return true;
+                if (fila > esperada || c[0].empty()) return false;
                 for (std::size_t j = 0; j < campos; ++j)
-                    datos_.ADD_Valor(ClaveItem(item + std::int32_t(j)).vista(), celdas[j]);
-                ++fila_esperada;
+                    lote.celdas.push_back(control.tomar(c[j], fila, j, item + std::int32_t(j)));
+                ++esperada;
                 item += std::int32_t(campos);
+                if (lote.celdas.size() < kFilasPorLote * campos) return true;
+                return canal.enviar(std::exchange(lote, {}));
+            });
+            if (!lote.celdas.empty()) canal.enviar(std::move(lote));
+        },
+        [&] { canal.abandonar(); });
+
+    // Every pair is new to the list, so the count tells whether ADD_Valor
+    // took it; the first one it could not take (it has shown its message)
+    // ends the import.
+    std::int32_t item = 0;
+    FilasLeidas lote;
+    while (canal.recibir(lote)) {
+        for (const std::string& valor : lote.celdas) {
+            datos_.ADD_Valor(ClaveItem(++item).vista(), valor);
+            if (datos_.Cantidad_de_Elementos() != item) {
+                canal.abandonar();
+                return false;
             }
         }
-        canal.abandonar();
-        try {
-            lector.esperar();
-        } catch (...) {
-            if (!fin) throw;  // what lies beyond the last line does not matter
+    }
+    try {
+        lector.esperar();
+    } catch (const Rechazo& r) {
+        mensaje = r.mensaje;
+        return false;
+    }
+    datos_.ADD_Valor("MAX_ROWS", std::to_string(item / std::int32_t(campos)));
+    items = item;
+    return datos_.Cantidad_de_Elementos() == item + 1;
+}
+
+void ClsDj::conservar_anteriores(const comp::Dispatch& anterior, std::int32_t items) {
+    const comp::Dispatch importados = datos_.colDatosURL();
+    datos_.colDatosURL(anterior);
+    std::vector<std::pair<std::string, std::string>> previos;
+    const bool por_clave = pares_de(datos_, previos);
+    if (por_clave) {
+        // The pairs that were not replaced go in front of the imported ones,
+        // in their order. One the list cannot take (its message shown)
+        // undoes the import.
+        datos_.colDatosURL(importados);
+        std::int32_t cuenta = datos_.Cantidad_de_Elementos();
+        for (auto it = previos.rbegin(); it != previos.rend(); ++it) {
+            if (es_clave_importada(it->first, items)) continue;
+            datos_.ADD_Valor_Header(it->first, it->second);
+            if (datos_.Cantidad_de_Elementos() != ++cuenta)
+                throw comp::ComponentError(platform::err::out_of_memory);
         }
-        datos_.ADD_Valor("MAX_ROWS", std::to_string(fila_esperada - 2));
-    } catch (...) {
-        // A workbook that cannot be read ends the import without a word; the
-        // lines stored so far stay, and "MAX_ROWS" is not written.
         return;
     }
-    comp::pump_events();
+    // Otherwise the imported pairs are added to the previous list one by one.
+    std::vector<std::pair<std::string, std::string>> nuevos;
+    datos_.colDatosURL(importados);
+    pares_de(datos_, nuevos);  // all reachable: the import made them
+    datos_.colDatosURL(anterior);
+    for (const auto& [clave, valor] : nuevos) datos_.ADD_Valor(clave, valor);
 }
 
 void ClsDj::Exportar_a_Excel() {

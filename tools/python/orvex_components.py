@@ -17,6 +17,25 @@ Booleans are `True`/`False`, 32-bit integers `int`, empty `None`, objects new
 proxies. An argument wrapped in `Ref` is passed by reference: its `.value`
 holds what the member left in it after the call.
 
+Saving data files (Kvario3.clsURL `EscribirDatos`, and Tolvan.clsdj
+`Grabar_Archivo`, which saves through it) never writes a file that would not
+read back as it was held:
+
+- The data-file format has no escaping. A key or value holding "&", a key
+  holding "=", or a carriage return, line feed or NUL byte anywhere makes
+  the save return False with nothing written; `MensajeError` names the key,
+  for example 'Error al Escribir Datos: el valor de la clave "RAZ" contiene
+  "&"'. Such values can be held in memory and read with `Get_Valor`, but not
+  saved; replace or remove them first. Entries whose key or value is blank
+  are dropped from a save as before and are not checked.
+  `Importar_de_Excel` checks every cell of the lines it would import the
+  same way (also: at most 32,767 characters a cell, 1 GiB of text in all);
+  a cell that fails imports nothing from that workbook and shows one
+  message naming the cell.
+- A data file that has no write permission bit, or that the user cannot
+  write, is not replaced: the save returns False and `MensajeError` is
+  'Error al Escribir Datos: Permiso denegado'.
+
 The library is looked for in the folder named by ORVEX_BIN_DIR, then beside
 this module, then by the usual library search; `load(path)` names it
 explicitly. Objects are created from the registration file the layer uses
