@@ -40,8 +40,12 @@ int main(int argc, char** argv) {
                 bytes / 1e6);
 
     testsupport::ScriptedPort port;
-    orvex::Entorno entorno{
-        .install = install, .port = port, .pump = {}, .progreso = {}, .archivo_abierto = {}};
+    orvex::Entorno entorno{.install = install,
+                           .port = port,
+                           .pump = {},
+                           .progreso = {},
+                           .archivo_abierto = {},
+                           .estado = {}};
 
     const double cp = bench::segundos([&] {
         platform::Ejecutar_y_Esperar({"cp", archivo.string(), (base / "copia.txt").string()});

@@ -1,5 +1,8 @@
 #include "orvex/empaquetado.hpp"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <string>
@@ -9,6 +12,7 @@
 
 #include "orvex/catalogo.hpp"
 #include "platform/errors.hpp"
+#include "platform/files.hpp"
 #include "platform/lines.hpp"
 #include "platform/paths.hpp"
 #include "platform/process.hpp"
@@ -60,6 +64,13 @@ bool Es_Nombre_Seguro(std::string_view texto) {
     return true;
 }
 
+bool Es_Rut_Nombrable(std::string_view rut) {
+    if (rut.empty()) return false;
+    for (char c : rut)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
 RutasZip Rutas_Zip(const fs::path& install, std::string_view rut_Decla, std::string_view fldc_tipo,
                    std::string_view periodo) {
     const fs::path raiz = platform::drive_root(install);
@@ -98,7 +109,7 @@ FinZip Crear_Archivo_ZIP(const Entorno& entorno, std::string_view rut_Decla,
                          std::string_view fldc_tipo, std::string_view periodo) {
     // Texts from the declaration become names, and names reach 7-Zip: refuse
     // any that could leave GEN_2018 or match other files.
-    if (!Es_Nombre_Seguro(platform::trim(rut_Decla)) ||
+    if (!Es_Rut_Nombrable(platform::trim(rut_Decla)) ||
         !Es_Nombre_Seguro(platform::mid(fldc_tipo, 2, 3)) ||
         (listas::mensual(fldc_tipo) && !dos_digitos(platform::mid(periodo, 5, 2)))) {
         return i18(entorno, platform::RuntimeError::from(platform::err::bad_file_name));
@@ -112,10 +123,23 @@ FinZip Crear_Archivo_ZIP(const Entorno& entorno, std::string_view rut_Decla,
         return FinZip::ocupado;
     }
 
-    const std::vector<std::string> argv{platform::join(entorno.install, "7z").string(), "a",
-                                        rutas.archivo.string(), rutas.fuente.string()};
-    const platform::RunResult run =
-        platform::Ejecutar_y_Esperar(argv, entorno.pump, /*pause=*/true, /*quiet=*/true);
+    // 7-Zip writes a temporary archive beside the final one, which takes its
+    // name only once whole: a run that fails or is ended leaves no half
+    // archive under the name the user sends, and a link or FIFO planted there
+    // is replaced, not followed. The paths are absolute, so the archive holds
+    // the upload file's bare name.
+    static std::atomic<unsigned> serie{0};
+    const fs::path temporal = rutas.archivo.parent_path() /
+                              ("." + rutas.archivo.stem().string() + "." +
+                               std::to_string(::getpid()) + "-" + std::to_string(serie++) + ".zip");
+    std::error_code ec;
+    fs::remove(temporal, ec);
+    const std::vector<std::string> argv{
+        fs::absolute(platform::join(entorno.install, "7z")).string(), "a",
+        fs::absolute(temporal).string(), fs::absolute(rutas.fuente).string()};
+    const platform::RunResult run = platform::Ejecutar_y_Esperar(argv, entorno.pump, /*pause=*/true,
+                                                                 /*quiet=*/true, /*tied=*/true);
+    auto descartar = [&] { fs::remove(temporal, ec); };
     if (!run.started) {
         // A missing program makes no archive; any other start failure is reported as such.
         if (run.error == ENOENT) return i19(entorno);
@@ -124,10 +148,17 @@ FinZip Crear_Archivo_ZIP(const Entorno& entorno, std::string_view rut_Decla,
     if (run.exit_code != 0) {
         // 7-Zip reports a failure but may still leave an archive (an empty one
         // when the upload file is missing): that archive must not be sent.
-        Borrar_Si_Existe(rutas.archivo);
+        descartar();
         return i19(entorno);
     }
-    if (!Esperar_Archivo(rutas.archivo, entorno.pump)) return i19(entorno);
+    if (!Esperar_Archivo(temporal, entorno.pump)) {
+        descartar();
+        return i19(entorno);
+    }
+    if (!platform::replace_file(temporal, rutas.archivo, ec)) {
+        descartar();
+        return i18(entorno, platform::RuntimeError::from(ec));
+    }
 
     platform::LineWriter historial;
     if (!historial.open(platform::join(entorno.install, "histzip.txt"),

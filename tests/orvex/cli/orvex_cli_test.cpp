@@ -122,3 +122,101 @@ TEST(OrvexCli, EmptyPathOrDeclarationIsExitStatusOne) {
     EXPECT_EQ(d.correr({"--form", "1879", "--year", "2018", vacio.string()}, out), 1);
     EXPECT_NE(out.find("ARCHIVO INCOMPLETO"), std::string::npos);
 }
+
+namespace {
+
+// Runs a shell line with $CLI naming orvex-cli and $D the drive folder; its
+// exit status, with standard output and error in `out` and `err`.
+int shell(Demo& d, const std::string& linea, std::string& out, std::string& err) {
+    ::setenv("CLI", (fs::path(std::getenv("ORVEX_BIN_DIR")) / "orvex-cli").c_str(), 1);
+    ::setenv("D", d.drive.path().c_str(), 1);
+    const fs::path o = d.drive / "out.txt", e = d.drive / "err.txt";
+    auto r =
+        platform::Ejecutar_y_Esperar({"/bin/sh", "-c", linea + " 2>\"$D/err.txt\"", o.string()});
+    out = testsupport::read_file(o);
+    err = testsupport::read_file(e);
+    return r.exit_code;
+}
+
+}  // namespace
+
+// A relative install folder is made absolute first: GEN_2018 lies beside it,
+// and the archive holds the upload file's bare name.
+TEST(OrvexCli, RelativeInstallFolderWorksFromItsParent) {
+    Demo d;
+    const std::string muestra = (d.samples / "F1879_correcta.txt").string();
+    std::string out, err;
+    ASSERT_EQ(shell(d,
+                    "cd \"$D\" && \"$CLI\" --install 'Orvex 18/' --form 1879 --year 2018 '" +
+                        muestra + "' > \"$0\"",
+                    out, err),
+              0)
+        << out << err;
+    EXPECT_FALSE(fs::exists(d.install / "GEN_2018"));
+    const fs::path zip = d.drive / "GEN_2018/zip/12345678.zip";
+    ASSERT_TRUE(fs::exists(zip));
+    const fs::path lista = d.drive / "lista.txt";
+    ::setenv("OUT", lista.c_str(), 1);
+    platform::Ejecutar_y_Esperar({"/bin/sh", "-c", "exec \"$0\" l -slt \"$1\" > \"$OUT\"",
+                                  platform::find_program("7zz").string(), zip.string()});
+    const std::string listado = testsupport::read_file(lista);
+    // One entry, under the bare name.
+    const auto entradas = listado.find("----------\n");
+    ASSERT_NE(entradas, std::string::npos) << listado;
+    EXPECT_EQ(listado.substr(entradas + 11, 20), "Path = 12345678.879\n") << listado;
+    EXPECT_EQ(listado.find("\nPath = ", entradas + 11), std::string::npos) << listado;
+}
+
+// The stamped upload file given back as the declaration: its record 0 is left
+// out and the file is rebuilt from what was read, not truncated by its own build.
+TEST(OrvexCli, ReviewingTheUploadFileRebuildsIt) {
+    Demo d;
+    std::string out;
+    ASSERT_EQ(
+        d.correr({"--form", "1879", "--year", "2018", (d.samples / "F1879_correcta.txt").string()},
+                 out),
+        0);
+    const fs::path subida = d.drive / "GEN_2018/Respal/12345678.879";
+    const std::string primera = testsupport::read_file(subida);
+    ASSERT_EQ(d.correr({"--form", "1879", "--year", "2018", subida.string()}, out), 0) << out;
+    EXPECT_EQ(testsupport::read_file(subida), primera);
+    auto verificar = platform::Ejecutar_y_Esperar(
+        {(fs::path(std::getenv("ORVEX_BIN_DIR")) / "sigmar-stamp").string(), "--verify",
+         subida.string()},
+        {}, false, true);
+    EXPECT_EQ(verificar.exit_code, 0);
+}
+
+// A report that cannot be written is said so, and this run's findings are
+// printed, not whatever an earlier run left.
+TEST(OrvexCli, UnwritableReportIsToldAndTheFindingsPrinted) {
+    Demo d;
+    fs::remove_all(d.install / "registro");
+    std::string out;
+    ASSERT_EQ(d.correr({"--form", "1879", "--year", "2018",
+                        (d.samples / "F1879_con_errores.txt").string()},
+                       out),
+              1);
+    EXPECT_NE(out.find("Resultado del Proceso: No se ha podido grabar el archivo de errores " +
+                       (d.install / "registro/errores.txt").string()),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("fecha de presentación = 00   0000"), std::string::npos);
+}
+
+// Results that cannot be written to standard output fail the run.
+TEST(OrvexCli, FailedWritesOnStandardOutputAreExitStatusTwo) {
+    Demo d;
+    const std::string muestra = (d.samples / "F1879_con_errores.txt").string();
+    for (const std::string redireccion : {"> /dev/full", ">&-"}) {
+        SCOPED_TRACE(redireccion);
+        std::string out, err;
+        EXPECT_EQ(shell(d,
+                        "\"$CLI\" --install '" + d.install.string() +
+                            "' --form 1879 --year 2018 '" + muestra + "' " + redireccion,
+                        out, err),
+                  2);
+        EXPECT_NE(err.find("orvex-cli: error al escribir la salida estándar"), std::string::npos)
+            << err;
+    }
+}
