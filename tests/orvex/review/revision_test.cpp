@@ -126,6 +126,14 @@ TEST_F(Revision, DeclarantRecordChecks) {
              return l;
          },
          {"1|1|50| 50.5|LARGO ERRONEO|F"}},
+        {"a line of megabytes in a section is counted whole, though not held whole",
+         "1849",
+         [](Declaracion d) {
+             Lineas l = d.lineas();
+             l[1] += std::string(2000000, ' ');
+             return l;
+         },
+         {"1|1|50| 1000050|LARGO ERRONEO|F"}},
         {"month 13",
          "2807",
          [](Declaracion d) {
@@ -256,6 +264,14 @@ TEST_F(Revision, InformadoChecks) {
              return l;
          },
          {"3|2|40| 39|LARGO ERRONEO|F"}},
+        {"a line of megabytes is counted whole, though not held whole",
+         "1879",
+         [](Declaracion d) {
+             Lineas l = d.lineas();
+             l[2].resize(3000000, 'x');
+             return l;
+         },
+         {"3|2|40| 3000000|LARGO ERRONEO|F"}},
         {"code, folio and RUT all wrong: three errors on one line, then stop",
          "1879",
          [](Declaracion d) {
