@@ -116,18 +116,20 @@ FinZip Crear_Archivo_ZIP(const Entorno& entorno, std::string_view rut_Decla,
     }
     const RutasZip rutas = Rutas_Zip(entorno.install, rut_Decla, fldc_tipo, periodo);
 
-    if (!Borrar_Si_Existe(rutas.archivo)) {
+    auto i17 = [&] {
         mensaje_error(entorno,
                       "I17: No se ha podido crear archivo ZIP, el archivo esta siendo ocupado por "
                       "el sistema");
         return FinZip::ocupado;
-    }
+    };
 
     // 7-Zip writes a temporary archive beside the final one, which takes its
     // name only once whole: a run that fails or is ended leaves no half
     // archive under the name the user sends, and a link or FIFO planted there
-    // is replaced, not followed. The paths are absolute, so the archive holds
-    // the upload file's bare name.
+    // is replaced, not followed. The earlier archive is replaced by the
+    // rename, not deleted first, so the name never stands empty while another
+    // program (or the user) looks for it; one that cannot be replaced is I17.
+    // The paths are absolute, so the archive holds the upload file's bare name.
     static std::atomic<unsigned> serie{0};
     const fs::path temporal = rutas.archivo.parent_path() /
                               ("." + rutas.archivo.stem().string() + "." +
@@ -139,25 +141,26 @@ FinZip Crear_Archivo_ZIP(const Entorno& entorno, std::string_view rut_Decla,
         fs::absolute(temporal).string(), fs::absolute(rutas.fuente).string()};
     const platform::RunResult run = platform::Ejecutar_y_Esperar(argv, entorno.pump, /*pause=*/true,
                                                                  /*quiet=*/true, /*tied=*/true);
-    auto descartar = [&] { fs::remove(temporal, ec); };
+    // A failed run leaves no archive at all: neither a partial one (an empty
+    // one when the upload file is missing) nor the earlier run's, which no
+    // longer matches the upload file.
+    auto sin_archivo = [&] {
+        fs::remove(temporal, ec);
+        Borrar_Si_Existe(rutas.archivo);
+    };
     if (!run.started) {
+        sin_archivo();
         // A missing program makes no archive; any other start failure is reported as such.
         if (run.error == ENOENT) return i19(entorno);
         return i18(entorno, platform::RuntimeError::from(platform::error_number(run.error)));
     }
-    if (run.exit_code != 0) {
-        // 7-Zip reports a failure but may still leave an archive (an empty one
-        // when the upload file is missing): that archive must not be sent.
-        descartar();
-        return i19(entorno);
-    }
-    if (!Esperar_Archivo(temporal, entorno.pump)) {
-        descartar();
+    if (run.exit_code != 0 || !Esperar_Archivo(temporal, entorno.pump)) {
+        sin_archivo();
         return i19(entorno);
     }
     if (!platform::replace_file(temporal, rutas.archivo, ec)) {
-        descartar();
-        return i18(entorno, platform::RuntimeError::from(ec));
+        fs::remove(temporal, ec);
+        return i17();
     }
 
     platform::LineWriter historial;
