@@ -1,9 +1,16 @@
 // orvex-cli run as a program on a copy of the demo install tree: exit status,
 // messages on standard output, the report, the JSON findings and the archive.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../../support/temp_folder.hpp"
@@ -219,4 +226,48 @@ TEST(OrvexCli, FailedWritesOnStandardOutputAreExitStatusTwo) {
         EXPECT_NE(err.find("orvex-cli: error al escribir la salida estándar"), std::string::npos)
             << err;
     }
+}
+
+// 7-Zip that hangs keeps the job waiting, but ending orvex-cli ends it too.
+TEST(OrvexCli, AHungSevenZipEndsWithTheProgram) {
+    Demo d;
+    fs::remove(d.install / "7z");
+    const fs::path pidfile = d.drive / "7z.pid";
+    {
+        std::ofstream f(d.install / "7z");
+        f << "#!/bin/sh\necho $$ > '" << pidfile.string() << "'\nexec sleep 60\n";
+    }
+    fs::permissions(d.install / "7z", fs::perms::owner_all);
+    const std::string cli = (fs::path(std::getenv("ORVEX_BIN_DIR")) / "orvex-cli").string();
+    const std::string muestra = (d.samples / "F1879_correcta.txt").string();
+    const pid_t job = ::fork();
+    if (job == 0) {
+        const int nulo = ::open("/dev/null", O_WRONLY);
+        ::dup2(nulo, 1);
+        ::execl(cli.c_str(), cli.c_str(), "--install", d.install.c_str(), "--form", "1879",
+                "--year", "2018", muestra.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    pid_t siete = 0;
+    for (int i = 0; i < 1000 && siete == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        siete = std::atoi(testsupport::read_file(pidfile).c_str());
+    }
+    ASSERT_GT(siete, 0);
+    ::kill(job, SIGKILL);
+    int status;
+    ::waitpid(job, &status, 0);
+    auto terminado = [siete] {
+        const std::string stat = testsupport::read_file("/proc/" + std::to_string(siete) + "/stat");
+        const auto cierre = stat.rfind(')');
+        return stat.empty() ||
+               (cierre != std::string::npos && stat.size() > cierre + 2 && stat[cierre + 2] == 'Z');
+    };
+    bool fin = false;
+    for (int i = 0; i < 300 && !(fin = terminado()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(fin);
+    if (!fin) ::kill(siete, SIGKILL);
+    // No half archive under the final name.
+    EXPECT_FALSE(fs::exists(d.drive / "GEN_2018/zip/12345678.zip"));
 }
