@@ -188,18 +188,18 @@ std::error_code copiar_lineas(int entrada, ArchivoSalida& salida, bool saltar_pr
         const char* p = bloque.data();
         const char* const fin = p + n;
         final_leido = fin[-1];
-        for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\n', fin - q))); ++q)
-            ++lineas;
         if (saltando) {
             const auto* lf = static_cast<const char*>(std::memchr(p, '\n', fin - p));
             if (!lf) continue;  // the whole block belongs to the first line
             saltando = false;
+            ++lineas;
             p = lf + 1;
         }
         const char* inicio = p;  // start of the bytes not yet handed to the output
         while (p < fin) {
             const auto* lf = static_cast<const char*>(std::memchr(p, '\n', fin - p));
             if (!lf) break;
+            ++lineas;
             const bool con_cr = lf > inicio ? lf[-1] == '\r' : en_linea && ultimo == '\r';
             if (!con_cr) {
                 salida.agregar(std::string_view(inicio, lf - inicio));
