@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto archivo = install / "declaracion.txt";
     escribir(archivo, std::string_view(reinterpret_cast<const char*>(data), size));
     testsupport::ScriptedPort port;
-    orvex::Entorno entorno{install, port, {}, {}, {}};
+    orvex::Entorno entorno{install, port, {}, {}, {}, {}};
     (void)orvex::Revisar(entorno, {"1831", "2018", archivo});
     return 0;
 }

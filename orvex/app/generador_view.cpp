@@ -121,6 +121,7 @@ QGridLayout* GeneradorView::construir_pasos() {
     txt_archivo_->setObjectName(QStringLiteral("txt_archivo"));
     cmd_buscar_ = new QPushButton(QStringLiteral("&Explorar"), Frame5);
     cmd_buscar_->setObjectName(QStringLiteral("cmd_buscar"));
+    cmd_buscar_->setAutoDefault(false);
     auto* f5 = new QHBoxLayout(Frame5);
     f5->addWidget(txt_archivo_, 1);
     f5->addWidget(cmd_buscar_);
@@ -138,6 +139,7 @@ QGridLayout* GeneradorView::construir_pasos() {
     Opt_InstGral_->setObjectName(QStringLiteral("Opt_InstGral"));
     Cmd_Editar_ = new QPushButton(QStringLiteral("Editar"), Frame1);
     Cmd_Editar_->setObjectName(QStringLiteral("Cmd_Editar"));
+    Cmd_Editar_->setAutoDefault(false);
     auto* f1 = new QGridLayout(Frame1);
     f1->addWidget(Opt_FmtReg_, 0, 0);
     f1->addWidget(Opt_SetVal_, 1, 0);
@@ -246,6 +248,7 @@ void GeneradorView::conectar() {
     });
     CmbAnot_->installEventFilter(this);
     txt_archivo_->installEventFilter(this);
+    ListDj_->installEventFilter(this);
 
     // Long work keeps the window painted but takes no input meanwhile.
     logica_.pump = [] {
@@ -258,9 +261,37 @@ void GeneradorView::conectar() {
     logica_.progreso = [this](std::uint64_t hecho, std::uint64_t total) {
         mostrar_progreso(hecho, total);
     };
+    logica_.estado = [this](const std::string& texto) {
+        if (!texto.empty())
+            estado_->setText(platform::qt_text(texto));
+        else
+            estado_->setText(progreso_->isVisible() ? QStringLiteral("Revisando y generando…")
+                                                    : QString());
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+}
+
+void GeneradorView::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
 }
 
 bool GeneradorView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ListDj_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down && logica_.ListDj_indice < 0 &&
+        ListDj_->count() > 0) {
+        // With nothing chosen, the first Down chooses the first form (the
+        // list's current row may already stand on it without choosing it).
+        ListDj_->setCurrentRow(0);
+        return true;
+    }
     if (watched == txt_archivo_ && event->type() == QEvent::KeyPress) {
         // The handler sees the text before the key takes effect.
         logica_.txt_archivo_Change(platform::utf8_of(txt_archivo_->text()));

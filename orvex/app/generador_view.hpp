@@ -29,6 +29,9 @@ class GeneradorView : public QDialog {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enter and Esc do nothing here: the window has no default button, and
+    // only the close box and "Salir" leave it.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QGridLayout* construir_pasos();

@@ -7,9 +7,13 @@
 // Message boxes are printed as "title: text" and answered OK; the report of a
 // review with errors is printed. Exit status: 0 upload file written, stamped
 // where due and packed; 1 the declaration has errors, or the path or the
-// declaration is empty; 2 anything else.
+// declaration is empty, or names no regular file; 2 anything else, a failed
+// write of standard output included.
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -62,7 +66,13 @@ Opciones leer_opciones(int argc, char** argv) {
             std::cout << kUso;
             std::exit(0);
         } else if (!solo_archivos && es(arg, "--install")) {
-            o.install = valor(i, "--install");
+            // Absolute before anything derives from it: GEN_2018 lies beside
+            // it, and names passed to 7-Zip must not carry its path.
+            std::error_code ec;
+            o.install = std::filesystem::absolute(valor(i, "--install"), ec);
+            if (ec) fallar("carpeta de instalación no válida: " + std::string(argv[i]));
+            while (!o.install.has_filename() && o.install != o.install.root_path())
+                o.install = o.install.parent_path();  // "drive/" names "drive"
         } else if (!solo_archivos && es(arg, "--form")) {
             o.form = valor(i, "--form");
         } else if (!solo_archivos && es(arg, "--year")) {
@@ -128,6 +138,39 @@ void json_hallazgo(std::FILE* out, const orvex::Hallazgo& h, bool primero) {
     std::fprintf(out, ", \"fatal\": %s}", h.fatal ? "true" : "false");
 }
 
+// Standard output was closed when the program started.
+bool salida_cerrada = false;
+
+// Keeps the standard descriptors taken, so that no file opened later gets
+// one of their numbers (and output meant for the terminal lands in it).
+void reservar_descriptores() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+        if (fd == STDOUT_FILENO) salida_cerrada = true;
+        const int nulo = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (nulo >= 0 && nulo != fd) {
+            ::dup2(nulo, fd);
+            ::close(nulo);
+        }
+    }
+}
+
+// Standard output could not be written (a closed pipe, a full disk): the
+// results did not reach their reader, so the run fails as standard tools do.
+int salida_estandar(int codigo) {
+    errno = 0;
+    std::cout.flush();
+    const bool fallo_cout = !std::cout.good();
+    const bool fallo_stdout = std::fflush(stdout) != 0 || std::ferror(stdout);
+    if (fallo_cout || fallo_stdout || salida_cerrada) {
+        const int e = salida_cerrada ? EBADF : errno;
+        std::fprintf(stderr, "orvex-cli: error al escribir la salida estándar%s%s\n", e ? ": " : "",
+                     e ? std::strerror(e) : "");
+        return 2;
+    }
+    return codigo;
+}
+
 int listar(const std::filesystem::path& install) {
     std::cout << "Carpeta de instalación: " << install.string() << "\nFormularios:\n";
     for (const auto& f : orvex::Cargar_Formularios(install))
@@ -142,10 +185,13 @@ int listar(const std::filesystem::path& install) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A closed pipe shows as a failed write, not as a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
+    reservar_descriptores();
     Opciones o = leer_opciones(argc, argv);
     if (!platform::is_directory(o.install))
         fallar("la carpeta de instalación no existe: " + o.install.string());
-    if (o.list) return listar(o.install);
+    if (o.list) return salida_estandar(listar(o.install));
     if (o.form.empty() || o.year.empty() || !o.archivo_dado)
         fallar(std::string("faltan argumentos\n") + kUso);
 
@@ -163,7 +209,7 @@ int main(int argc, char** argv) {
 
     platform::ConsolePort port(std::cout);
     const bool terminal = ::isatty(STDERR_FILENO);
-    orvex::Entorno entorno{o.install, port, {}, {}, {}};
+    orvex::Entorno entorno{o.install, port, {}, {}, {}, {}};
     if (terminal) {
         entorno.progreso = [](std::uint64_t hecho, std::uint64_t total) {
             if (total > 0) std::fprintf(stderr, "\rRevisando: %3d%%", int(hecho * 100 / total));
@@ -200,15 +246,20 @@ int main(int argc, char** argv) {
         std::fclose(hallazgos);
     }
 
+    int codigo = 2;
     switch (fin) {
         case orvex::FinTrabajo::generado:
-            return 0;
+            codigo = 0;
+            break;
         case orvex::FinTrabajo::sin_archivo:
+        case orvex::FinTrabajo::no_regular:
         case orvex::FinTrabajo::con_errores:
         case orvex::FinTrabajo::declaracion_vacia:
-            return 1;
+            codigo = 1;
+            break;
         case orvex::FinTrabajo::fallo:
-            return 2;
+            codigo = 2;
+            break;
     }
-    return 2;
+    return salida_estandar(codigo);
 }

@@ -24,11 +24,24 @@ bool LineReader::open(const std::filesystem::path& p) {
         error_ = std::error_code(errno, std::generic_category());
         return false;
     }
+    return open(fd_);
+}
+
+bool LineReader::open(int fd) {
+    if (fd != fd_) close();
+    error_.clear();
+    fd_ = fd;
+    if (fd_ < 0) {
+        error_ = std::make_error_code(std::errc::bad_file_descriptor);
+        return false;
+    }
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     if (buf_.size() < kChunk) buf_.resize(kChunk);
     begin_ = end_ = 0;
     eof_ = false;
     lines_ = 0;
+    line_length_ = 0;
+    bytes_read_ = 0;
     return true;
 }
 
@@ -53,6 +66,7 @@ bool LineReader::fill() {
         ssize_t n = ::read(fd_, buf_.data() + end_, buf_.size() - end_);
         if (n > 0) {
             end_ += static_cast<std::size_t>(n);
+            bytes_read_ += static_cast<std::uint64_t>(n);
             return true;
         }
         if (n < 0 && errno == EINTR) continue;
@@ -64,28 +78,45 @@ bool LineReader::fill() {
 
 bool LineReader::next(std::string_view& line) {
     std::size_t scanned = begin_;
+    std::uint64_t dropped = 0;  // bytes of this line past the bound, not kept
+    char last_dropped = 0;
+    // The line from begin_ to `stop`: its whole length, and the kept part.
+    auto hand_out = [&](std::size_t stop) {
+        const char* base = buf_.data();
+        std::uint64_t len = stop - begin_ + dropped;
+        if (len > 0) {
+            // The byte before the line end is in the buffer unless it was dropped.
+            const bool in_buffer = dropped == 0 || stop > begin_ + max_line_;
+            if ((in_buffer ? base[stop - 1] : last_dropped) == '\r') --len;
+        }
+        line_length_ = len;
+        const std::size_t kept =
+            static_cast<std::size_t>(max_line_ > 0 && len > max_line_ ? max_line_ : len);
+        line = std::string_view(base + begin_, kept);
+        ++lines_;
+    };
     for (;;) {
         const char* base = buf_.data();
         const void* nl =
             end_ > scanned ? std::memchr(base + scanned, '\n', end_ - scanned) : nullptr;
         if (nl) {
-            std::size_t stop = static_cast<const char*>(nl) - base;
-            std::size_t len = stop - begin_;
-            if (len > 0 && base[stop - 1] == '\r') --len;
-            line = std::string_view(base + begin_, len);
+            const std::size_t stop = static_cast<const char*>(nl) - base;
+            hand_out(stop);
             begin_ = stop + 1;
-            ++lines_;
             return true;
+        }
+        if (max_line_ > 0 && end_ - begin_ > max_line_) {
+            // Past the bound: count the rest of the line but keep only its start.
+            dropped += end_ - begin_ - max_line_;
+            last_dropped = base[end_ - 1];
+            end_ = begin_ + max_line_;
         }
         std::size_t pending = end_ - begin_;
         if (!fill()) {
-            if (end_ == begin_) return false;
+            if (end_ == begin_ && dropped == 0) return false;
             // A last line without a line end.
-            std::size_t len = end_ - begin_;
-            if (buf_[begin_ + len - 1] == '\r') --len;
-            line = std::string_view(buf_.data() + begin_, len);
+            hand_out(end_);
             begin_ = end_;
-            ++lines_;
             return true;
         }
         scanned = begin_ + pending;
@@ -97,9 +128,11 @@ bool LineReader::at_end() {
     return !fill();
 }
 
-std::vector<std::string> read_lines(const std::filesystem::path& p, std::error_code& ec) {
+std::vector<std::string> read_lines(const std::filesystem::path& p, std::error_code& ec,
+                                    std::size_t max_line) {
     std::vector<std::string> out;
     LineReader reader;
+    reader.set_max_line(max_line);
     if (!reader.open(p)) {
         ec = reader.error();
         return out;
@@ -120,6 +153,19 @@ bool LineWriter::open(const std::filesystem::path& p, Mode m) {
     file_ = std::fopen(p.c_str(), m == Mode::append ? "ab" : "wb");
     if (!file_) {
         error_ = std::error_code(errno, std::generic_category());
+        return false;
+    }
+    std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
+    return true;
+}
+
+bool LineWriter::open(int fd) {
+    close();
+    error_.clear();
+    file_ = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
+    if (!file_) {
+        error_ = std::error_code(fd >= 0 ? errno : EBADF, std::generic_category());
+        if (fd >= 0) ::close(fd);
         return false;
     }
     std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);

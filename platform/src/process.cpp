@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,6 +53,76 @@ pid_t spawn(const std::vector<std::string>& argv, bool quiet = false) {
     return pid;
 }
 
+// Starts argv[0] in a child that the kernel kills when this process ends.
+// posix_spawn cannot ask for that, so this forks and does only
+// async-signal-safe calls before exec; a failed exec reports its errno
+// through a pipe. The pid, or -1 with errno set.
+pid_t spawn_tied(const std::vector<std::string>& argv, bool quiet) {
+    if (argv.empty() || argv[0].empty()) {
+        errno = ENOENT;
+        return -1;
+    }
+    const std::filesystem::path program = argv[0].find('/') == std::string::npos
+                                              ? find_program(argv[0])
+                                              : std::filesystem::path(argv[0]);
+    if (program.empty()) {
+        errno = ENOENT;
+        return -1;
+    }
+    std::vector<char*> args;
+    args.reserve(argv.size() + 1);
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) return -1;
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        const int e = errno;
+        ::close(report[0]);
+        ::close(report[1]);
+        errno = e;
+        return -1;
+    }
+    if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) ::_exit(127);  // the parent is already gone
+        struct sigaction dfl {};
+        dfl.sa_handler = SIG_DFL;
+        ::sigaction(SIGPIPE, &dfl, nullptr);
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        if (quiet) {
+            const int null = ::open("/dev/null", O_RDWR);
+            if (null >= 0) {
+                ::dup2(null, 0);
+                ::dup2(null, 1);
+                ::dup2(null, 2);
+                if (null > 2) ::close(null);
+            }
+        }
+        ::execve(program.c_str(), args.data(), environ);
+        const int e = errno;
+        [[maybe_unused]] ssize_t w = ::write(report[1], &e, sizeof e);
+        ::_exit(127);
+    }
+    ::close(report[1]);
+    int e = 0;
+    ssize_t n;
+    while ((n = ::read(report[0], &e, sizeof e)) < 0 && errno == EINTR) {
+    }
+    ::close(report[0]);
+    if (n == static_cast<ssize_t>(sizeof e)) {
+        int status;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        errno = e;
+        return -1;
+    }
+    return pid;
+}
+
 int exit_code_of(int status) {
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
@@ -60,9 +132,9 @@ int exit_code_of(int status) {
 }  // namespace
 
 RunResult Ejecutar_y_Esperar(const std::vector<std::string>& argv, const EventPump& pump,
-                             bool pause, bool quiet) {
+                             bool pause, bool quiet, bool tied) {
     RunResult result;
-    pid_t pid = spawn(argv, quiet);
+    pid_t pid = tied ? spawn_tied(argv, quiet) : spawn(argv, quiet);
     if (pid < 0) {
         result.error = errno;
         return result;

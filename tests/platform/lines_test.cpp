@@ -1,6 +1,8 @@
 #include "platform/lines.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "../support/temp_folder.hpp"
 
@@ -105,4 +107,57 @@ TEST(Lines, WriterReportsAFullDisk) {
     w.write_line("data");
     EXPECT_FALSE(w.close());
     EXPECT_EQ(w.error(), std::errc::no_space_on_device);
+}
+
+// With a bound, a line keeps only its first bytes but counts whole, whatever
+// its end and wherever the read blocks fall; the bytes read are exact.
+TEST(Lines, BoundedReaderKeepsTheStartAndCountsTheWhole) {
+    TempFolder t;
+    const std::size_t mib = std::size_t{1} << 20;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::pair<std::string, std::uint64_t>> lines;  // kept, whole length
+    } cases[] = {
+        {"ShortLinesUntouched", "abc\r\nde\n", {{"abc", 3}, {"de", 2}}},
+        {"ExactlyTheBound", "abcd\r\n", {{"abcd", 4}}},
+        {"CrJustPastTheBound", "abcde\r\nf", {{"abcd", 5}, {"f", 1}}},
+        {"LongLineBareLf", std::string(25, 'x') + "\ny\n", {{"xxxx", 25}, {"y", 1}}},
+        {"LongLastLineWithoutEnd", "ab\n" + std::string(30, 'z'), {{"ab", 2}, {"zzzz", 30}}},
+        {"LongLineOverBlocks",
+         std::string(3 * mib + 7, 'q') + "\r\nend",
+         {{"qqqq", 3 * mib + 7}, {"end", 3}}},
+        {"CrAtABlockEnd", std::string(mib - 1, 'w') + "\r\nv", {{"wwww", mib - 1}, {"v", 1}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto p = t.write("f.txt", c.bytes);
+        platform::LineReader r(p);
+        r.set_max_line(4);
+        std::vector<std::pair<std::string, std::uint64_t>> got;
+        std::string_view line;
+        while (r.next(line)) got.emplace_back(std::string(line), r.line_length());
+        EXPECT_EQ(got, c.lines);
+        EXPECT_EQ(r.bytes_read(), c.bytes.size());
+    }
+}
+
+// A reader on a descriptor reads from it and closes it.
+TEST(Lines, ReaderOnAnOpenDescriptor) {
+    TempFolder t;
+    auto p = t.write("f.txt", "a\r\nb\r\n");
+    const int fd = ::open(p.c_str(), O_RDONLY);
+    {
+        platform::LineReader r;
+        ASSERT_TRUE(r.open(fd));
+        std::string_view line;
+        ASSERT_TRUE(r.next(line));
+        EXPECT_EQ(line, "a");
+        ASSERT_TRUE(r.next(line));
+        EXPECT_EQ(line, "b");
+        EXPECT_FALSE(r.next(line));
+    }
+    EXPECT_EQ(::fcntl(fd, F_GETFD), -1);
+    platform::LineReader ninguno;
+    EXPECT_FALSE(ninguno.open(-1));
 }

@@ -1,9 +1,12 @@
 #include "platform/process.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <thread>
 
@@ -79,4 +82,56 @@ TEST(Process, AQuietProgramWritesNowhere) {
     auto r = platform::Ejecutar_y_Esperar({"echo", "hidden"}, {}, false, true);
     EXPECT_TRUE(r.started);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+namespace {
+
+// Whether process `pid` has ended (gone, or a zombie not yet reaped by init).
+bool ended(pid_t pid) {
+    const std::string stat = testsupport::read_file("/proc/" + std::to_string(pid) + "/stat");
+    if (stat.empty()) return true;
+    const auto close = stat.rfind(')');
+    return close != std::string::npos && stat.size() > close + 2 && stat[close + 2] == 'Z';
+}
+
+}  // namespace
+
+// A tied child is killed when the program waiting for it ends, however it
+// ends: a hung helper never outlives it.
+TEST(Process, ATiedChildEndsWithItsParent) {
+    TempFolder t;
+    const auto pidfile = t / "pid";
+    const pid_t waiter = ::fork();
+    if (waiter == 0) {
+        platform::Ejecutar_y_Esperar(
+            {"/bin/sh", "-c", "echo $$ > \"$0\"; exec sleep 30", pidfile.string()}, {}, false, true,
+            true);
+        ::_exit(0);
+    }
+    pid_t child = 0;
+    for (int i = 0; i < 500 && child == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        child = std::atoi(testsupport::read_file(pidfile).c_str());
+    }
+    ASSERT_GT(child, 0);
+    EXPECT_FALSE(ended(child));
+    ::kill(waiter, SIGKILL);
+    int status;
+    ::waitpid(waiter, &status, 0);
+    bool gone = false;
+    for (int i = 0; i < 300 && !gone; ++i) {
+        gone = ended(child);
+        if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(gone);
+    if (!gone) ::kill(child, SIGKILL);
+}
+
+TEST(Process, ATiedChildReportsAFailedStart) {
+    const auto r = platform::Ejecutar_y_Esperar({"/nonexistent/program"}, {}, false, true, true);
+    EXPECT_FALSE(r.started);
+    EXPECT_EQ(r.error, ENOENT);
+    const auto ok = platform::Ejecutar_y_Esperar({"sh", "-c", "exit 3"}, {}, false, true, true);
+    EXPECT_TRUE(ok.started);
+    EXPECT_EQ(ok.exit_code, 3);
 }

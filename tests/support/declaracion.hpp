@@ -183,7 +183,7 @@ class Instalacion : public ::testing::Test {
     testsupport::TempFolder tmp;
     fs::path install = tmp / "Orvex18";
     testsupport::ScriptedPort port;
-    orvex::Entorno entorno{install, port, {}, {}, {}};
+    orvex::Entorno entorno{install, port, {}, {}, {}, {}};
     std::vector<orvex::Hallazgo> hallazgos;
 
     void SetUp() override {

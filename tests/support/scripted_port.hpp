@@ -34,10 +34,14 @@ class ScriptedPort final : public platform::MessagePort {
         picks;                            // pick_file results; nothing when empty
     bool documents_open = true;           // result of open_document
     std::function<void()> while_showing;  // runs inside show_text_file (a wait in progress)
+    // Runs after a message box is recorded, before it is answered (what the
+    // user might do while the box is up).
+    std::function<void(const Call&)> on_message;
 
     Answer message(const std::string& text, const std::string& title, Buttons buttons = Buttons::ok,
                    Icon icon = Icon::none) override {
         calls.push_back({Call::Kind::message, text, title, buttons, icon, {}});
+        if (on_message) on_message(calls.back());
         if (answers.empty()) return platform::default_answer(buttons);
         Answer a = answers.front();
         answers.pop_front();

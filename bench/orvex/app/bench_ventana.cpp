@@ -32,7 +32,7 @@ struct Tiempos {
 Tiempos medir(const fs::path& install, const fs::path& archivo, orvex::FinTrabajo esperado) {
     Tiempos t{};
     testsupport::ScriptedPort port;
-    orvex::Entorno entorno{install, port, {}, {}, {}};
+    orvex::Entorno entorno{install, port, {}, {}, {}, {}};
     orvex::FinTrabajo fin{};
     t.sin_ventana = bench::segundos([&] {
         fin = orvex::Revisar_Declaracion(entorno, {"1879", "2018", archivo});

@@ -59,7 +59,7 @@ struct Medida {
 
 Medida revisar(const fs::path& install, const fs::path& archivo) {
     testsupport::ScriptedPort port;
-    orvex::Entorno entorno{install, port, {}, {}, {}};
+    orvex::Entorno entorno{install, port, {}, {}, {}, {}};
     Medida m;
     m.segundos = bench::mejor(kRepeticiones, [&] {
         orvex::ResultadoRevision r = orvex::Revisar(entorno, {"1879", "2018", archivo});

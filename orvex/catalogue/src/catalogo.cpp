@@ -189,21 +189,26 @@ bool gran_declarante(std::string_view form) {
 // resto_ of length finales_[k-2]), then "B". inicios_[k-2] is where Pk starts
 // in the record text (0-based).
 
-void TextoRegistro::empezar(std::string_view primera) {
+void TextoRegistro::empezar(std::string_view primera, std::uint64_t recortado) {
     primera_.assign(primera.data(), primera.size());
     resto_.clear();
     finales_.clear();
     inicios_.clear();
+    recortado_ = recortado;
+    recortado_resto_ = 0;
 }
 
-void TextoRegistro::agregar(std::string_view linea) {
+void TextoRegistro::agregar(std::string_view linea, std::uint64_t recortado) {
     std::uint64_t inicio = inicios_.empty() ? primera_.size() : inicios_.back() + finales_.back();
     resto_.append(linea.data(), linea.size());
     inicios_.push_back(inicio);
     finales_.push_back(resto_.size());
+    // Every later part repeats L2..Lk, so a cut line counts once per part.
+    recortado_resto_ += recortado;
+    recortado_ += recortado_resto_;
 }
 
-std::uint64_t TextoRegistro::largo() const {
+std::uint64_t TextoRegistro::largo_guardado() const {
     std::uint64_t sin_marca =
         inicios_.empty() ? primera_.size() : inicios_.back() + finales_.back();
     return sin_marca + 1;
@@ -246,7 +251,7 @@ void recorrer(const std::string& primera, const std::string& resto,
 
 std::string TextoRegistro::tramo(std::uint64_t desde, std::uint64_t cuantos) const {
     std::string out;
-    std::uint64_t total = largo();
+    std::uint64_t total = largo_guardado();
     if (desde == 0 || desde > total || cuantos == 0) return out;
     std::uint64_t pos = desde - 1;
     cuantos = std::min(cuantos, total - pos);
@@ -260,7 +265,7 @@ std::string TextoRegistro::tramo(std::uint64_t desde, std::uint64_t cuantos) con
 }
 
 bool TextoRegistro::empieza_con(std::string_view prefijo) const {
-    if (prefijo.size() > largo()) return false;
+    if (prefijo.size() > largo_guardado()) return false;
     bool igual = true;
     std::size_t hecho = 0;
     recorrer(primera_, resto_, inicios_, finales_, 0, prefijo.size(),

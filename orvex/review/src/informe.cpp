@@ -1,5 +1,8 @@
 #include "orvex/informe.hpp"
 
+#include <cstdio>
+
+#include "platform/files.hpp"
 #include "platform/numtext.hpp"
 #include "platform/paths.hpp"
 
@@ -30,13 +33,39 @@ std::filesystem::path ruta_informe(const std::filesystem::path& install) {
     return platform::join(install, "registro/errores.txt");
 }
 
+Informe::~Informe() {
+    // A report never closed (an exception on the way) leaves no temporary behind.
+    if (salida_.is_open()) {
+        salida_.close();
+        std::remove(escrito_.c_str());
+    }
+}
+
 bool Informe::abrir(const std::filesystem::path& install) {
     cerrar();
     errores_ = 0;
+    error_.clear();
+    temporal_ = false;
     ruta_ = ruta_informe(install);
-    if (!salida_.open(ruta_, platform::LineWriter::Mode::truncate)) return false;
+    carpeta_ = ruta_.parent_path();
+    platform::TempFile t = platform::create_temp_beside(ruta_, error_);
+    if (t.fd < 0) {
+        // The findings still have to reach the user: write them elsewhere.
+        carpeta_.clear();
+        std::error_code ec;
+        t = platform::create_temp_beside(
+            std::filesystem::temp_directory_path(ec) / "orvex-errores.txt", ec);
+        if (t.fd < 0) return false;
+        temporal_ = true;
+        ruta_ = t.path;
+    }
+    escrito_ = t.path;
+    if (!salida_.open(t.fd)) {
+        std::remove(escrito_.c_str());
+        return false;
+    }
     salida_.write_line(kEncabezadoInforme);
-    return true;
+    return error_.value() == 0;
 }
 
 void Informe::Anotar_Error(std::string_view izquierda, std::string_view derecha) {
@@ -68,7 +97,17 @@ void Informe::anotar(const Hallazgo& h, std::size_t hueco) {
 }
 
 void Informe::cerrar() {
-    salida_.close();
+    if (!salida_.is_open()) return;
+    std::error_code ec;
+    if (!salida_.close()) ec = salida_.error();
+    if (temporal_) return;
+    if (!ec && platform::replace_file(escrito_, ruta_, ec)) return;
+    // Written only in part, or not renamed: the findings stay in the
+    // temporary file, which the caller shows and removes.
+    error_ = ec;
+    temporal_ = true;
+    ruta_ = escrito_;
+    carpeta_.clear();
 }
 
 }  // namespace orvex

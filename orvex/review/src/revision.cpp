@@ -1,5 +1,10 @@
 #include "orvex/revision.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <array>
 #include <system_error>
 
@@ -12,6 +17,9 @@ namespace orvex {
 namespace {
 
 constexpr std::uint64_t kLineasPorAviso = 1 << 16;
+// Lines are kept up to the widest record of the layout plus one (a longer one
+// is "LARGO ERRONEO" whatever it holds), but never less than this.
+constexpr std::size_t kLineaMinima = 1024;
 
 bool es_digito(char c) {
     return c >= '0' && c <= '9';
@@ -33,15 +41,25 @@ bool LectorDeclaracion::abrir(const std::filesystem::path& archivo) {
     return abierto;
 }
 
+bool LectorDeclaracion::abrir(int fd) {
+    adelanto_.clear();
+    linea_adelanto_ = linea_registro_ = bytes_ = 0;
+    bool abierto = lector_.open(fd);
+    Leer_Linea();
+    return abierto;
+}
+
 void LectorDeclaracion::Leer_Linea() {
     std::string_view linea;
     if (lector_.next(linea)) {
         adelanto_.assign(linea.data(), linea.size());
+        recorte_adelanto_ = lector_.line_length() - linea.size();
         linea_adelanto_ = lector_.line_number();
-        bytes_ += linea.size() + 2;
+        bytes_ += lector_.line_length() + 2;
         if (cada_tanto && linea_adelanto_ % kLineasPorAviso == 0) cada_tanto();
     } else {
         adelanto_.clear();
+        recorte_adelanto_ = 0;
         linea_adelanto_ = lector_.line_number() + 1;
     }
 }
@@ -55,7 +73,7 @@ LectorDeclaracion::Lectura LectorDeclaracion::Leer_Registro(int tipo, const Tabl
     }
 
     linea_registro_ = linea_adelanto_;
-    registro.empezar(adelanto_);
+    registro.empezar(adelanto_, recorte_adelanto_);
     Leer_Linea();
     if (tipo == 0 || tabla[static_cast<std::size_t>(tipo)].modo == 'U') {
         if (tipo == 1 || tipo == 3) ++lineas_registro0;
@@ -63,7 +81,7 @@ LectorDeclaracion::Lectura LectorDeclaracion::Leer_Registro(int tipo, const Tabl
     }
     // A multi-line section: every further line of the same type joins the record.
     while (!adelanto_.empty() && adelanto_[0] == digito(tipo)) {
-        registro.agregar(adelanto_);
+        registro.agregar(adelanto_, recorte_adelanto_);
         Leer_Linea();
         ++lineas_registro0;
     }
@@ -103,6 +121,8 @@ class Revision {
     // "LARGO ERRONEO" when the record length L - 1 differs from the layout's.
     void revisar_largo(int tipo);
     void avisar_progreso();
+    // Closes the report and fills the result.
+    void terminar(ResultadoRevision& resultado, FinRevision fin);
 
     const Entorno& entorno_;
     const mensajes::Mensajes& m_;
@@ -129,18 +149,37 @@ ResultadoRevision Revision::correr(const Pedido& pedido) {
 
     ResultadoRevision resultado;
     if (pedido.archivo.empty()) {
-        informe_.cerrar();
-        resultado.fin = FinRevision::sin_archivo;
-        resultado.estado = std::move(estado_);
+        terminar(resultado, FinRevision::sin_archivo);
         return resultado;
     }
     estado_.archivo = pedido.archivo;
 
-    std::error_code ec;
-    total_bytes_ = std::filesystem::file_size(estado_.archivo, ec);
-    if (ec) total_bytes_ = 0;
+    // The file is opened once; the build copies from this same descriptor.
+    // Anything but a regular file (a FIFO, a device, a folder) is refused
+    // before it is read: it could block, never end, or read differently twice.
+    // Opening without blocking keeps a FIFO with no writer from hanging here.
+    auto leido = std::make_shared<ArchivoLeido>();
+    leido->fd = ::open(estado_.archivo.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (leido->fd >= 0) {
+        if (::fstat(leido->fd, &leido->inicial) != 0 || !S_ISREG(leido->inicial.st_mode)) {
+            terminar(resultado, FinRevision::no_regular);
+            return resultado;
+        }
+        ::fcntl(leido->fd, F_SETFL, ::fcntl(leido->fd, F_GETFL) & ~O_NONBLOCK);
+        total_bytes_ = static_cast<std::uint64_t>(leido->inicial.st_size);
+        lector_.abrir(::fcntl(leido->fd, F_DUPFD_CLOEXEC, 0));
+    } else {
+        lector_.abrir(-1);  // a file that cannot be opened reads as empty
+    }
+    std::size_t ancho = 0;
+    for (const FormatoRegistro& f : estado_.tabla) {
+        ancho = std::max<std::size_t>(ancho, static_cast<std::size_t>(std::max<int>(f.largo, 0)));
+        for (const CampoRegistro& c : f.campos)
+            ancho =
+                std::max<std::size_t>(ancho, static_cast<std::size_t>(std::max<int>(c.hasta, 0)));
+    }
+    lector_.limitar_lineas(std::max(ancho + 1, kLineaMinima));
     lector_.cada_tanto = [this] { avisar_progreso(); };
-    lector_.abrir(estado_.archivo);  // a file that cannot be opened reads as empty
     if (entorno_.archivo_abierto) entorno_.archivo_abierto();
 
     // A file that holds nothing but a header line (or nothing at all).
@@ -152,14 +191,40 @@ ResultadoRevision Revision::correr(const Pedido& pedido) {
         leer_registros();
     }
 
-    informe_.cerrar();
+    leido->leido_entero = lector_.al_final();
+    leido->bytes = lector_.bytes_del_archivo();
+    leido->lineas = lector_.lineas_leidas();
     lector_.cerrar();
+    if (leido->fd >= 0) estado_.leido = std::move(leido);
     if (entorno_.progreso) entorno_.progreso(total_bytes_, total_bytes_);
 
-    estado_.errores = informe_.errores();
-    resultado.fin = estado_.errores > 0 ? FinRevision::con_errores : FinRevision::sin_errores;
-    resultado.estado = std::move(estado_);
+    terminar(resultado,
+             informe_.errores() > 0 ? FinRevision::con_errores : FinRevision::sin_errores);
     return resultado;
+}
+
+void Revision::terminar(ResultadoRevision& resultado, FinRevision fin) {
+    // The report folder stays locked from the report's renaming until the
+    // caller has shown it; runs of other programs wait for it meanwhile.
+    if (!informe_.carpeta().empty()) {
+        auto bloqueo = std::make_shared<platform::FolderLock>();
+        std::error_code ec;
+        bool espero = false;
+        auto esperando = [this, &espero] {
+            espero = true;
+            if (entorno_.estado) entorno_.estado("Esperando que otra revisión termine su informe…");
+        };
+        if (bloqueo->acquire(informe_.carpeta(), entorno_.pump, esperando, ec))
+            resultado.bloqueo_informe = std::move(bloqueo);
+        if (espero && entorno_.estado) entorno_.estado({});
+    }
+    informe_.cerrar();
+    estado_.errores = informe_.errores();
+    resultado.fin = fin;
+    resultado.informe = informe_.ruta();
+    resultado.informe_temporal = informe_.temporal();
+    resultado.error_informe = informe_.error();
+    resultado.estado = std::move(estado_);
 }
 
 void Revision::avisar_progreso() {

@@ -1,5 +1,8 @@
 #include "orvex/empaquetado.hpp"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <string>
@@ -9,6 +12,7 @@
 
 #include "orvex/catalogo.hpp"
 #include "platform/errors.hpp"
+#include "platform/files.hpp"
 #include "platform/lines.hpp"
 #include "platform/paths.hpp"
 #include "platform/process.hpp"
@@ -60,6 +64,13 @@ bool Es_Nombre_Seguro(std::string_view texto) {
     return true;
 }
 
+bool Es_Rut_Nombrable(std::string_view rut) {
+    if (rut.empty()) return false;
+    for (char c : rut)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
 RutasZip Rutas_Zip(const fs::path& install, std::string_view rut_Decla, std::string_view fldc_tipo,
                    std::string_view periodo) {
     const fs::path raiz = platform::drive_root(install);
@@ -98,36 +109,59 @@ FinZip Crear_Archivo_ZIP(const Entorno& entorno, std::string_view rut_Decla,
                          std::string_view fldc_tipo, std::string_view periodo) {
     // Texts from the declaration become names, and names reach 7-Zip: refuse
     // any that could leave GEN_2018 or match other files.
-    if (!Es_Nombre_Seguro(platform::trim(rut_Decla)) ||
+    if (!Es_Rut_Nombrable(platform::trim(rut_Decla)) ||
         !Es_Nombre_Seguro(platform::mid(fldc_tipo, 2, 3)) ||
         (listas::mensual(fldc_tipo) && !dos_digitos(platform::mid(periodo, 5, 2)))) {
         return i18(entorno, platform::RuntimeError::from(platform::err::bad_file_name));
     }
     const RutasZip rutas = Rutas_Zip(entorno.install, rut_Decla, fldc_tipo, periodo);
 
-    if (!Borrar_Si_Existe(rutas.archivo)) {
+    auto i17 = [&] {
         mensaje_error(entorno,
                       "I17: No se ha podido crear archivo ZIP, el archivo esta siendo ocupado por "
                       "el sistema");
         return FinZip::ocupado;
-    }
+    };
 
-    const std::vector<std::string> argv{platform::join(entorno.install, "7z").string(), "a",
-                                        rutas.archivo.string(), rutas.fuente.string()};
-    const platform::RunResult run =
-        platform::Ejecutar_y_Esperar(argv, entorno.pump, /*pause=*/true, /*quiet=*/true);
+    // 7-Zip writes a temporary archive beside the final one, which takes its
+    // name only once whole: a run that fails or is ended leaves no half
+    // archive under the name the user sends, and a link or FIFO planted there
+    // is replaced, not followed. The earlier archive is replaced by the
+    // rename, not deleted first, so the name never stands empty while another
+    // program (or the user) looks for it; one that cannot be replaced is I17.
+    // The paths are absolute, so the archive holds the upload file's bare name.
+    static std::atomic<unsigned> serie{0};
+    const fs::path temporal = rutas.archivo.parent_path() /
+                              ("." + rutas.archivo.stem().string() + "." +
+                               std::to_string(::getpid()) + "-" + std::to_string(serie++) + ".zip");
+    std::error_code ec;
+    fs::remove(temporal, ec);
+    const std::vector<std::string> argv{
+        fs::absolute(platform::join(entorno.install, "7z")).string(), "a",
+        fs::absolute(temporal).string(), fs::absolute(rutas.fuente).string()};
+    const platform::RunResult run = platform::Ejecutar_y_Esperar(argv, entorno.pump, /*pause=*/true,
+                                                                 /*quiet=*/true, /*tied=*/true);
+    // A failed run leaves no archive at all: neither a partial one (an empty
+    // one when the upload file is missing) nor the earlier run's, which no
+    // longer matches the upload file.
+    auto sin_archivo = [&] {
+        fs::remove(temporal, ec);
+        Borrar_Si_Existe(rutas.archivo);
+    };
     if (!run.started) {
+        sin_archivo();
         // A missing program makes no archive; any other start failure is reported as such.
         if (run.error == ENOENT) return i19(entorno);
         return i18(entorno, platform::RuntimeError::from(platform::error_number(run.error)));
     }
-    if (run.exit_code != 0) {
-        // 7-Zip reports a failure but may still leave an archive (an empty one
-        // when the upload file is missing): that archive must not be sent.
-        Borrar_Si_Existe(rutas.archivo);
+    if (run.exit_code != 0 || !Esperar_Archivo(temporal, entorno.pump)) {
+        sin_archivo();
         return i19(entorno);
     }
-    if (!Esperar_Archivo(rutas.archivo, entorno.pump)) return i19(entorno);
+    if (!platform::replace_file(temporal, rutas.archivo, ec)) {
+        fs::remove(temporal, ec);
+        return i17();
+    }
 
     platform::LineWriter historial;
     if (!historial.open(platform::join(entorno.install, "histzip.txt"),

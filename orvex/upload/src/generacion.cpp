@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +16,7 @@
 #include "orvex/catalogo.hpp"
 #include "orvex/empaquetado.hpp"
 #include "platform/errors.hpp"
+#include "platform/files.hpp"
 #include "platform/numtext.hpp"
 #include "platform/paths.hpp"
 #include "platform/text.hpp"
@@ -68,7 +70,7 @@ void mensaje_error(const Entorno& entorno, const std::string& texto) {
 // Why the declaration's values cannot name the upload file; empty when they can.
 std::string motivo_nombre_inseguro(const EstadoRevision& estado) {
     const std::string_view rut = platform::trim(estado.declarante.rut);
-    if (!Es_Nombre_Seguro(rut)) {
+    if (!Es_Rut_Nombrable(rut)) {
         return "No se puede generar el Archivo Internet: el RUT del declarante \"" +
                para_mostrar(estado.declarante.rut) + "\" no sirve como nombre de archivo";
     }
@@ -120,14 +122,10 @@ class ArchivoSalida {
     ArchivoSalida& operator=(const ArchivoSalida&) = delete;
     ~ArchivoSalida() { cerrar(); }
 
-    bool crear(const fs::path& p) {
-        fd_ = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd_ < 0) {
-            error_ = std::error_code(errno, std::generic_category());
-            return false;
-        }
+    // Takes over a descriptor open for writing.
+    void usar(int fd) {
+        fd_ = fd;
         buffer_.reserve(2 * kBloque);
-        return true;
     }
     void agregar(std::string_view bytes) { buffer_.append(bytes); }
     // Writes the buffer out once it holds a block (everything with `todo`).
@@ -163,38 +161,45 @@ class ArchivoSalida {
     std::error_code error_;
 };
 
-// Copies the lines of the declaration (descriptor `entrada`) to the upload
-// file, each ending in CR LF; a bare LF gets its CR, a last line without a
-// line end gets one. With `saltar_primera` the first line is left out. Works
-// block by block, so memory stays bounded whatever the line lengths; runs of
-// lines already in CR LF are copied in one piece. `leido` receives the bytes
-// read; the result is the read error, if any (write errors stay in `salida`).
+// Copies the lines of the declaration (descriptor `entrada`, read from its
+// start whatever its offset) to the upload file, each ending in CR LF; a bare
+// LF gets its CR, a last line without a line end gets one. With
+// `saltar_primera` the first line is left out. Works block by block, so memory
+// stays bounded whatever the line lengths; runs of lines already in CR LF are
+// copied in one piece. `leido` receives the bytes read and `lineas` the lines
+// read (the one left out included); the result is the read error, if any
+// (write errors stay in `salida`).
 std::error_code copiar_lineas(int entrada, ArchivoSalida& salida, bool saltar_primera,
-                              std::uint64_t& leido,
+                              std::uint64_t& leido, std::uint64_t& lineas,
                               const std::function<void(std::uint64_t)>& aviso) {
     std::vector<char> bloque(kBloque);
     bool saltando = saltar_primera;
     bool en_linea = false;  // part of a line is written, its end not yet
     char ultimo = 0;        // the last byte of that part
+    char final_leido = '\n';
     leido = 0;
+    lineas = 0;
     for (;;) {
-        const ssize_t n = ::read(entrada, bloque.data(), bloque.size());
+        const ssize_t n = ::pread(entrada, bloque.data(), bloque.size(), static_cast<off_t>(leido));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return std::error_code(errno, std::generic_category());
         if (n == 0) break;
         leido += static_cast<std::uint64_t>(n);
         const char* p = bloque.data();
         const char* const fin = p + n;
+        final_leido = fin[-1];
         if (saltando) {
             const auto* lf = static_cast<const char*>(std::memchr(p, '\n', fin - p));
             if (!lf) continue;  // the whole block belongs to the first line
             saltando = false;
+            ++lineas;
             p = lf + 1;
         }
         const char* inicio = p;  // start of the bytes not yet handed to the output
         while (p < fin) {
             const auto* lf = static_cast<const char*>(std::memchr(p, '\n', fin - p));
             if (!lf) break;
+            ++lineas;
             const bool con_cr = lf > inicio ? lf[-1] == '\r' : en_linea && ultimo == '\r';
             if (!con_cr) {
                 salida.agregar(std::string_view(inicio, lf - inicio));
@@ -212,8 +217,38 @@ std::error_code copiar_lineas(int entrada, ArchivoSalida& salida, bool saltar_pr
         if (!salida.vaciar(false)) return {};
         aviso(leido);
     }
+    if (final_leido != '\n') ++lineas;  // a last line without a line end
     if (en_linea) salida.agregar(ultimo == '\r' ? "\n" : "\r\n");
     return {};
+}
+
+// Whether the declaration is still the file that was opened, as it was: the
+// same file under its name, of the same size and modification time.
+bool sin_cambios(const ArchivoLeido& leido, const fs::path& ruta) {
+    struct stat ahora {};
+    struct stat nombre {};
+    const struct stat& antes = leido.inicial;
+    return ::fstat(leido.fd, &ahora) == 0 && ahora.st_size == antes.st_size &&
+           ahora.st_mtim.tv_sec == antes.st_mtim.tv_sec &&
+           ahora.st_mtim.tv_nsec == antes.st_mtim.tv_nsec && ::stat(ruta.c_str(), &nombre) == 0 &&
+           nombre.st_dev == antes.st_dev && nombre.st_ino == antes.st_ino;
+}
+
+// Opens the declaration for a build whose state came without the review's
+// descriptor. Null when it cannot be opened or is no regular file.
+std::shared_ptr<const ArchivoLeido> abrir_declaracion(const fs::path& ruta, std::error_code& ec) {
+    auto leido = std::make_shared<ArchivoLeido>();
+    leido->fd = ::open(ruta.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (leido->fd < 0) {
+        ec = std::error_code(errno, std::generic_category());
+        return nullptr;
+    }
+    if (::fstat(leido->fd, &leido->inicial) != 0 || !S_ISREG(leido->inicial.st_mode)) {
+        ec = std::make_error_code(std::errc::invalid_argument);
+        return nullptr;
+    }
+    ::fcntl(leido->fd, F_SETFL, ::fcntl(leido->fd, F_GETFL) & ~O_NONBLOCK);
+    return leido;
 }
 
 // Error number of a file that could not be created: a missing folder on the
@@ -386,51 +421,105 @@ FinGeneracion Generar_Archivo_Internet(const Entorno& entorno, const EstadoRevis
     entorno.port.message(".. Presione el Botón Aceptar para generar el Archivo Internet",
                          "Archivo sin Errores", platform::Buttons::ok, platform::Icon::none);
 
-    crear_carpetas(platform::drive_root(entorno.install), estado);
+    // The build copies from the descriptor the review read; a state that came
+    // without one (the build called on its own) opens the file here, once.
+    std::shared_ptr<const ArchivoLeido> leido = estado.leido;
+    const bool contado = leido && leido->leido_entero;  // the review's counts are known
+    if (!leido) {
+        std::error_code ec;
+        leido = abrir_declaracion(estado.archivo, ec);
+        if (!leido) return fallo_archivo(entorno, estado.archivo, platform::RuntimeError::from(ec));
+    }
+
+    const fs::path raiz = platform::drive_root(entorno.install);
+    crear_carpetas(raiz, estado);
+
+    // One build at a time per GEN_2018, from the first file written to the
+    // end of the packing: runs for the same RUT would otherwise write, stamp
+    // and pack each other's files.
+    platform::FolderLock bloqueo;
+    {
+        const fs::path gen = platform::join(raiz, "GEN_2018");
+        std::error_code ec;
+        bool espero = false;
+        auto esperando = [&] {
+            espero = true;
+            if (entorno.estado)
+                entorno.estado("Esperando que termine otra generación en " + gen.string() + "…");
+        };
+        const bool tomado = bloqueo.acquire(gen, entorno.pump, esperando, ec);
+        if (espero && entorno.estado) entorno.estado({});
+        if (!tomado) return fallo_archivo(entorno, gen, platform::RuntimeError::from(ec));
+    }
 
     const std::string registro0 = Registro_Cero(estado);
     const fs::path destino = Ruta_Archivo_Internet(entorno.install, estado);
 
+    // Written, and stamped, under a temporary name beside the upload file, and
+    // renamed into place once whole: no half-written or unstamped file ever
+    // stands under the final name, and a link or FIFO planted there is
+    // replaced rather than followed.
+    std::error_code ec;
+    platform::TempFile temporal = platform::create_temp_beside(destino, ec);
+    if (temporal.fd < 0) return fallo_archivo(entorno, destino, error_de_creacion(destino, ec));
     ArchivoSalida salida;
-    if (!salida.crear(destino)) {
-        return fallo_archivo(entorno, destino, error_de_creacion(destino, salida.error()));
-    }
+    salida.usar(temporal.fd);
     salida.agregar(registro0);
     salida.agregar("\r\n");
 
-    // Nothing of a file that could not be written whole is left to be sent.
-    auto abandonar = [&](const std::error_code& ec) {
+    auto descartar = [&] {
         salida.cerrar();
         std::error_code ignorado;
-        fs::remove(destino, ignorado);
-        return fallo_archivo(entorno, destino, platform::RuntimeError::from(ec));
+        fs::remove(temporal.path, ignorado);
+    };
+    // Nothing of a file that could not be written whole is left to be sent.
+    auto abandonar = [&](const std::error_code& error) {
+        descartar();
+        return fallo_archivo(entorno, destino, platform::RuntimeError::from(error));
+    };
+    auto cambiado = [&] {
+        descartar();
+        mensaje_error(entorno, "No se ha podido generar el Archivo Internet: el archivo " +
+                                   estado.archivo.string() +
+                                   " cambió durante la revisión. Revíselo de nuevo.");
+        return FinGeneracion::declaracion_cambiada;
     };
 
-    const int entrada = ::open(estado.archivo.c_str(), O_RDONLY | O_CLOEXEC);
-    if (entrada < 0) return abandonar(std::error_code(errno, std::generic_category()));
-    std::error_code ec;
-    const std::uint64_t total = fs::file_size(estado.archivo, ec);
-    std::uint64_t leido = 0;
-    const std::error_code error_lectura =
-        copiar_lineas(entrada, salida, estado.registro0, leido, [&](std::uint64_t hecho) {
-            if (entorno.progreso) entorno.progreso(hecho, total);
-            if (entorno.pump) entorno.pump();
-        });
-    ::close(entrada);
+    const auto total = static_cast<std::uint64_t>(leido->inicial.st_size);
+    std::uint64_t copiado = 0;
+    std::uint64_t lineas = 0;
+    const std::error_code error_lectura = copiar_lineas(leido->fd, salida, estado.registro0,
+                                                        copiado, lineas, [&](std::uint64_t hecho) {
+                                                            if (entorno.progreso)
+                                                                entorno.progreso(hecho, total);
+                                                            if (entorno.pump) entorno.pump();
+                                                        });
     if (error_lectura) return abandonar(error_lectura);
     if (!salida.cerrar()) return abandonar(salida.error());
-    if (leido == 0) {
+    // The bytes and lines copied must be those the review read.
+    if (contado && (copiado != leido->bytes || lineas != leido->lineas)) return cambiado();
+    if (!sin_cambios(*leido, estado.archivo)) return cambiado();
+    if (copiado == 0) {
+        // The upload file holds record 0 only, and nothing is stamped or packed.
+        if (!platform::replace_file(temporal.path, destino, ec)) return abandonar(ec);
         entorno.port.message("Archivo NO Contiene DDJJ, Archivo vació", "Error en la estructura ",
                              platform::Buttons::ok, platform::Icon::critical);
         return FinGeneracion::declaracion_vacia;
     }
 
+    // The stamp is computed from the contents only, so the temporary file is
+    // stamped; messages name the upload file.
     const std::int16_t resultado =
-        listas::diez_digitos(estado.formulario) ? std::int16_t{0} : sellador.sellar(destino);
+        listas::diez_digitos(estado.formulario) ? std::int16_t{0} : sellador.sellar(temporal.path);
     if (resultado != 0) {
+        descartar();
         mensaje_error(entorno, mensaje_sello(resultado, destino.string()));
         return FinGeneracion::fallo_sello;
     }
+    // Checked again just before the file takes its name, which may be the
+    // declaration's own (reviewing an upload file rebuilds it).
+    if (!sin_cambios(*leido, estado.archivo)) return cambiado();
+    if (!platform::replace_file(temporal.path, destino, ec)) return abandonar(ec);
 
     const FinZip zip =
         Crear_Archivo_ZIP(entorno, estado.declarante.rut, estado.formulario, estado.periodo);

@@ -83,7 +83,7 @@ void Generador::Cmd_Editar_Click() {
 }
 
 FinTrabajo Generador::Cmd_Generar_Click() {
-    Entorno entorno{install_, port_, pump, progreso, [this] { prueba = " ok"; }};
+    Entorno entorno{install_, port_, pump, progreso, [this] { prueba = " ok"; }, estado};
     const std::string entrada = ListDj_indice >= 0 ? ListDj[ListDj_indice] : std::string();
     const std::string ano = CmbAnot_indice >= 0 ? CmbAnot[CmbAnot_indice] : std::string();
     // The form number leads the list entry; the tax year leads the combo text.

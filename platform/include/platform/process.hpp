@@ -23,9 +23,11 @@ using EventPump = std::function<void()>;
 // With `pause`, each poll is followed by a longer pause that still pumps
 // events. A start that fails ends the wait at once. argv[0] is the program:
 // a name without "/" is looked up in PATH. A `quiet` program (one that would
-// run in a hidden window) gets /dev/null for its input and output.
+// run in a hidden window) gets /dev/null for its input and output. A child
+// started `tied` is killed when this program ends, however it ends, so a
+// program that hangs never outlives the one that waits for it.
 RunResult Ejecutar_y_Esperar(const std::vector<std::string>& argv, const EventPump& pump = {},
-                             bool pause = false, bool quiet = false);
+                             bool pause = false, bool quiet = false, bool tied = false);
 
 // Starts a program without waiting for it; its exit is reaped in the
 // background. False when it could not be started.

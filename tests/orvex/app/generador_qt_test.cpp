@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -41,6 +43,14 @@ struct Instalacion {
     }
 };
 
+// A key pressed and released on a widget, as the keyboard would send it.
+void tecla(QWidget* w, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
+
 template <class T>
 T* hijo(QWidget& w, const char* nombre) {
     T* c = w.findChild<T*>(QString::fromLatin1(nombre));
@@ -74,6 +84,46 @@ TEST(GeneradorQt, LoadsTheDemoCatalogueAndFollowsTheStateTable) {
     EXPECT_TRUE(anos->isEnabled());
     EXPECT_TRUE(explorar->isEnabled());
     EXPECT_EQ(logica.lblglosaform, logica.ListDj[0]);
+}
+
+// No button is a default button: Enter in the path box or a list presses
+// nothing (the typed path stays, no picker opens), and Esc does not close the
+// window. With nothing chosen, the first Down chooses the first form.
+TEST(GeneradorQt, EnterAndEscDoNothingAndDownChoosesTheFirstForm) {
+    ScriptedPort port;
+    port.picks.push_back(std::filesystem::path("/elegido/por/el/selector.txt"));
+    orvex::Generador logica(source_dir() / "demo/Orvex18", port);
+    orvex::GeneradorView ventana(logica);
+    logica.Load();
+    ventana.refrescar();
+    ventana.show();
+    QApplication::processEvents();
+
+    auto* lista = hijo<QListWidget>(ventana, "ListDj");
+    lista->setFocus();
+    tecla(lista, Qt::Key_Down);
+    EXPECT_EQ(lista->currentRow(), 0);
+    EXPECT_EQ(logica.ListDj_indice, 0);
+    tecla(lista, Qt::Key_Down);
+    EXPECT_EQ(logica.ListDj_indice, 1);
+
+    for (auto* b : ventana.findChildren<QPushButton*>()) {
+        SCOPED_TRACE(b->objectName().toStdString());
+        EXPECT_FALSE(b->isDefault());
+        EXPECT_FALSE(b->autoDefault());
+    }
+
+    auto* caja = hijo<QLineEdit>(ventana, "txt_archivo");
+    caja->setFocus();
+    caja->setText(QStringLiteral("/tmp/escrito.txt"));
+    for (QWidget* w : std::initializer_list<QWidget*>{caja, lista}) {
+        for (int k : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) tecla(w, k);
+    }
+    QApplication::processEvents();
+    EXPECT_TRUE(port.calls.empty());  // no picker, no message
+    EXPECT_EQ(caja->text(), QStringLiteral("/tmp/escrito.txt"));
+    EXPECT_TRUE(ventana.isVisible());
+    EXPECT_EQ(ventana.result(), 0);
 }
 
 TEST(GeneradorQt, ReviewsTheDemoSamplesFromTheWindow) {

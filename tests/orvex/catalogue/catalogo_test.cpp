@@ -7,6 +7,7 @@
 #include "../../support/catalogo_lineas.hpp"
 #include "../../support/temp_folder.hpp"
 #include "orvex/catalogo.hpp"
+#include "platform/lines.hpp"
 
 namespace orvex {
 namespace {
@@ -153,6 +154,20 @@ TEST(CargarFormularios, ListsFormNumberCommaAndDescription) {
     EXPECT_EQ(lista[2], "1831,");
     EXPECT_EQ(numero_de_formulario(lista[0]), "1879");
     EXPECT_EQ(numero_de_formulario("18"), "18");
+}
+
+// A catalogue line of megabytes is kept only up to the readers' bound, so
+// memory stays bounded; the lines around it read as usual.
+TEST(CargarFormularios, OverlongLineIsCutToTheBound) {
+    TempFolder dir;
+    dir.write("Sistema/FormsDJ.txt",
+              "1879 Uno\r\n1887 " + std::string(5u << 20, 'x') + "\r\n1831 Tres\r\n");
+    std::vector<std::string> lista = Cargar_Formularios(dir.path());
+    ASSERT_EQ(lista.size(), 3u);
+    EXPECT_EQ(lista[0], "1879,Uno");
+    EXPECT_LE(lista[1].size(), platform::kSmallFileMaxLine + 1);
+    EXPECT_EQ(lista[1].substr(0, 8), "1887,xxx");
+    EXPECT_EQ(lista[2], "1831,Tres");
 }
 
 TEST(CargarAnos, UpperCasesTheFirstFourCharacters) {

@@ -162,7 +162,7 @@ TEST(GeneracionArchivo, EveryLineEndsInCrLf) {
         const fs::path decl = inst.escribir("decl.txt", c.entrada);
         EstadoRevision estado = estado_de(decl);
         estado.registro0 = c.registro0;
-        SelloFalso falso("2");  // stop right after the copy
+        SelloFalso falso("0");  // stamped (unchanged), then the packing fails: no 7-Zip
 
         Generar_Archivo_Internet(inst.entorno(), estado, falso.sellador);
         EXPECT_EQ(read_file(inst.gen() / "Respal" / "12345678.879"),
@@ -243,6 +243,7 @@ TEST(GeneracionArchivo, MissingLibraryStopsBeforeTheArchive) {
                                 "se proceso");
     EXPECT_EQ(msgs[1].title, prueba::kTitulo);
     EXPECT_EQ(msgs[1].icon, platform::Icon::critical);
+    EXPECT_TRUE(fs::is_empty(inst.gen() / "Respal"));  // no unstamped file to be sent
     EXPECT_TRUE(fs::is_empty(inst.gen() / "zip"));
     EXPECT_FALSE(fs::exists(inst.install() / "histzip.txt"));
 }
@@ -277,6 +278,7 @@ TEST(GeneracionArchivo, StampResultsAreShown) {
         EXPECT_EQ(msgs[1].text, esperado);
         EXPECT_EQ(msgs[1].title, prueba::kTitulo);
         EXPECT_EQ(msgs[1].icon, platform::Icon::critical);
+        EXPECT_TRUE(fs::is_empty(inst.gen() / "Respal"));
         EXPECT_TRUE(fs::is_empty(inst.gen() / "zip"));
     }
 }
@@ -306,7 +308,7 @@ TEST(GeneracionCarpetas, ExistingGenWithoutRespalGetsItBack) {
     // GEN_2018 is there with an archive folder spelled in capitals.
     fs::create_directories(inst.gen() / "ZIP");
     const fs::path decl = inst.escribir("decl.txt", kDeclaracion);
-    SelloFalso falso("2");
+    SelloFalso falso("0");
 
     Generar_Archivo_Internet(inst.entorno(), estado_de(decl), falso.sellador);
     EXPECT_EQ(prueba::nombres_en(inst.gen()), (std::vector<std::string>{"Respal", "ZIP"}));
@@ -346,6 +348,11 @@ TEST(GeneracionSegura, UnsafeNamesStopBeforeAnyFile) {
         {"1879", "2018", "12?45"},
         {"2807", "2018..", "12345678"},  // the month becomes a folder
         {"2807", "2018/x", "12345678"},
+        // Only digits name files: no letters, inner blanks or 8-bit bytes.
+        {"1879", "2018", "12A45678"},
+        {"1879", "2018", "123 4567"},
+        {"1879", "2018", "1234567\xD1"},
+        {"1879", "2018", "-1234567"},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.form + " " + c.periodo + " [" + c.rut + "]");
@@ -379,12 +386,9 @@ TEST(GeneracionSegura, UploadFileThatCannotBeWrittenIsReported) {
              std::ofstream(gen / "Respal") << "x";
          },
          "76:No se ha encontrado la ruta de acceso"},
-        {"DiskFull",
-         [](const fs::path& gen) {
-             fs::create_directories(gen / "Respal");
-             fs::create_symlink("/dev/full", gen / "Respal" / "12345678.879");
-         },
-         "61:Disco lleno"},
+        {"UploadNameIsAFolder",
+         [](const fs::path& gen) { fs::create_directories(gen / "Respal" / "12345678.879"); },
+         "75:Error de acceso a la ruta o el archivo"},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
@@ -402,6 +406,62 @@ TEST(GeneracionSegura, UploadFileThatCannotBeWrittenIsReported) {
                                     c.error);
         EXPECT_EQ(msgs[1].icon, platform::Icon::critical);
         EXPECT_FALSE(fs::exists(inst.install() / "histzip.txt"));
+        if (fs::is_directory(inst.gen() / "Respal")) {  // no temporary file is left behind
+            EXPECT_EQ(prueba::nombres_en(inst.gen() / "Respal").size(),
+                      fs::is_directory(inst.gen() / "Respal" / "12345678.879") ? 1u : 0u);
+        }
+    }
+}
+
+// Links and FIFOs planted at the upload file's or the archive's name are
+// replaced, never followed or opened: the run neither writes through them nor hangs.
+TEST(GeneracionSegura, PlantedEntriesAreReplacedNotFollowed) {
+    struct Caso {
+        const char* nombre;
+        void (*plantar)(const fs::path& gen, const fs::path& victima);
+    };
+    const Caso casos[] = {
+        {"LinkAtUploadFile",
+         [](const fs::path& gen, const fs::path& v) {
+             fs::create_symlink(v, gen / "Respal" / "12345678.879");
+         }},
+        {"FifoAtUploadFile",
+         [](const fs::path& gen, const fs::path&) {
+             ::mkfifo((gen / "Respal" / "12345678.879").c_str(), 0600);
+         }},
+        {"LinkAtArchive",
+         [](const fs::path& gen, const fs::path& v) {
+             fs::create_symlink(v, gen / "zip" / "12345678.zip");
+         }},
+        {"FifoAtArchive",
+         [](const fs::path& gen, const fs::path&) {
+             ::mkfifo((gen / "zip" / "12345678.zip").c_str(), 0600);
+         }},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Instalacion inst;
+        REQUIRE_LIBRARY_AND_7Z(inst);
+        const fs::path decl = inst.escribir("decl.txt", kDeclaracion);
+        const fs::path victima = inst.escribir("victima.txt", "not to be touched");
+        fs::create_directories(inst.gen() / "Respal");
+        fs::create_directories(inst.gen() / "zip");
+        c.plantar(inst.gen(), victima);
+        Biblioteca lib;
+
+        ASSERT_EQ(Generar_Archivo_Internet(inst.entorno(), estado_de(decl), lib.sellador),
+                  FinGeneracion::empaquetado);
+        EXPECT_EQ(read_file(victima), "not to be touched");
+        const fs::path subida = inst.gen() / "Respal" / "12345678.879";
+        const fs::path zip = inst.gen() / "zip" / "12345678.zip";
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(subida)));
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(zip)));
+        EXPECT_EQ(prueba::nombres_en(inst.gen() / "Respal"),
+                  std::vector<std::string>{"12345678.879"});
+        EXPECT_EQ(prueba::nombres_en(inst.gen() / "zip"), std::vector<std::string>{"12345678.zip"});
+        const fs::path extraido = inst.raiz() / "extraido";
+        ASSERT_TRUE(prueba::extraer(zip, extraido));
+        EXPECT_EQ(read_file(extraido / "12345678.879"), read_file(subida));
     }
 }
 

@@ -36,8 +36,12 @@ class Instalacion {
     fs::path gen() const { return raiz_ / "GEN_2018"; }
     testsupport::ScriptedPort port;
     orvex::Entorno entorno() {
-        return orvex::Entorno{
-            .install = install_, .port = port, .pump = {}, .progreso = {}, .archivo_abierto = {}};
+        return orvex::Entorno{.install = install_,
+                              .port = port,
+                              .pump = {},
+                              .progreso = {},
+                              .archivo_abierto = {},
+                              .estado = {}};
     }
 
     // Puts the real 7-Zip program into the install folder as "7z". False when

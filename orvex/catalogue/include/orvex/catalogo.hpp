@@ -63,17 +63,19 @@ bool gran_declarante(std::string_view form);  // RUT must exceed 50,000,000
 // (w·(1 + n(n−1)/2) + 1 characters for n lines of width w). The composed
 // text is never built: the record keeps its lines once and answers its length
 // and any range of positions from them, so a section costs time and memory in
-// proportion to its own bytes.
+// proportion to its own bytes. A line that the reader cut to a bound is held
+// cut, with the number of bytes it lost (`recortado`): they count in the
+// length but are not held, so positions past the cut read as the text ends.
 class TextoRegistro {
   public:
     TextoRegistro() = default;
     // Starts a record with its first line (clears what was held).
-    void empezar(std::string_view primera);
+    void empezar(std::string_view primera, std::uint64_t recortado = 0);
     // Adds the next line of a multi-line section.
-    void agregar(std::string_view linea);
+    void agregar(std::string_view linea, std::uint64_t recortado = 0);
 
     // Length of the record text, end mark "B" included.
-    std::uint64_t largo() const;
+    std::uint64_t largo() const { return largo_guardado() + recortado_; }
     // Lines that make up the record.
     std::size_t lineas() const { return 1 + finales_.size(); }
     // The characters from 1-based position `desde`, at most `cuantos`: shorter
@@ -86,6 +88,9 @@ class TextoRegistro {
     std::string resto_;                   // L2 .. Ln, joined
     std::vector<std::uint64_t> finales_;  // end of L2..Lk in resto_, for k = 2..n
     std::vector<std::uint64_t> inicios_;  // start of the part L2..Lk in the record text
+    std::uint64_t recortado_ = 0;         // bytes of cut lines, counted in the length
+    std::uint64_t recortado_resto_ = 0;   // bytes cut from L2..Lk so far
+    std::uint64_t largo_guardado() const;
 };
 
 // The value of field `campo` of a record of type `tipo`: the text from `desde`

@@ -11,6 +11,7 @@ namespace orvex {
 
 enum class FinTrabajo {
     sin_archivo,        // no file chosen: nothing shown; the caller tells the user
+    no_regular,         // the path names no regular file: refused before the review
     con_errores,        // errors: message shown, report shown until closed
     declaracion_vacia,  // "Archivo NO Contiene DDJJ, Archivo vació"
     generado,           // upload file written, stamped where due, and packed

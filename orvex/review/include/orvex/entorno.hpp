@@ -3,9 +3,13 @@
 // without errors hands over to the build.
 #pragma once
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "orvex/catalogo.hpp"
@@ -22,6 +26,26 @@ struct Entorno {
     std::function<void(std::uint64_t done, std::uint64_t total)> progreso;
     // Called once the declaration file is open (the window then shows " ok"). May be empty.
     std::function<void()> archivo_abierto;
+    // A status line for waits the user should know about (another run holding
+    // the output folder, say); empty text when the wait is over. May be empty.
+    std::function<void(const std::string&)> estado;
+};
+
+// The declaration file as the review opened and read it. The build copies from
+// this same descriptor, so it copies the bytes that were reviewed, and checks
+// that the file did not change meanwhile.
+struct ArchivoLeido {
+    ArchivoLeido() = default;
+    ArchivoLeido(const ArchivoLeido&) = delete;
+    ArchivoLeido& operator=(const ArchivoLeido&) = delete;
+    ~ArchivoLeido() {
+        if (fd >= 0) ::close(fd);
+    }
+    int fd = -1;                // open for reading
+    struct stat inicial {};     // the file as it was opened
+    std::uint64_t bytes = 0;    // bytes the review read
+    std::uint64_t lineas = 0;   // lines the review read
+    bool leido_entero = false;  // the review read to the end of the file
 };
 
 // The declarant values of the last type-1 record with line code "11".
@@ -45,11 +69,12 @@ struct EstadoRevision {
     bool mensual = false;
     TablaFormatos tabla{};
     Declarante declarante;
-    std::uint64_t lineas_registro0 = 1;  // line count for record 0
-    std::uint64_t cantidad_tipo2 = 0;    // type-2 records
-    bool registro0 = false;              // the file began with a type-0 line
-    std::filesystem::path archivo;       // the declaration file, blanks trimmed
-    std::int32_t errores = 0;            // error lines written
+    std::uint64_t lineas_registro0 = 1;         // line count for record 0
+    std::uint64_t cantidad_tipo2 = 0;           // type-2 records
+    bool registro0 = false;                     // the file began with a type-0 line
+    std::filesystem::path archivo;              // the declaration file, blanks trimmed
+    std::shared_ptr<const ArchivoLeido> leido;  // its descriptor; empty when not opened
+    std::int32_t errores = 0;                   // error lines written
 };
 
 }  // namespace orvex

@@ -33,10 +33,16 @@ struct Hallazgo {
 // text comes back unchanged.
 std::string Rellenar_Derecha(std::string_view valor, std::size_t ancho);
 
+// The report is written under a temporary name in "registro" and renamed into
+// place when closed, so a reader never sees half a report nor another run's.
+// When it cannot be written there (a missing or read-only "registro"), the
+// findings go to a temporary file of the system instead, which the caller
+// shows and removes.
 class Informe {
   public:
+    ~Informe();
     // Creates the report anew with its header. False when it cannot be created
-    // (a missing "registro" folder, say); errors are still counted then.
+    // in "registro"; errors are still counted and written to the fallback then.
     bool abrir(const std::filesystem::path& install);
     // Appends left part, one blank, right part, and counts the error.
     void Anotar_Error(std::string_view izquierda, std::string_view derecha);
@@ -44,16 +50,28 @@ class Informe {
     // blanks, 5 for every check but one value check), writes it and hands it
     // to `al_anotar`.
     void anotar(const Hallazgo& h, std::size_t hueco = 5);
+    // Closes the report and renames it into place.
     void cerrar();
 
     std::int32_t errores() const { return errores_; }
+    // Where the findings lie once closed: the report, or the fallback file.
     const std::filesystem::path& ruta() const { return ruta_; }
+    // Why the report could not be written in "registro"; empty when it was.
+    const std::error_code& error() const { return error_; }
+    // Whether ruta() is a temporary file of the system, for the caller to remove.
+    bool temporal() const { return temporal_; }
+    // The folder the report is written in (registro); empty for the fallback.
+    const std::filesystem::path& carpeta() const { return carpeta_; }
     // Called with every error written, for callers that also want the findings.
     std::function<void(const Hallazgo&)> al_anotar;
 
   private:
     platform::LineWriter salida_;
-    std::filesystem::path ruta_;
+    std::filesystem::path ruta_;     // the final report
+    std::filesystem::path escrito_;  // the file being written
+    std::filesystem::path carpeta_;
+    std::error_code error_;
+    bool temporal_ = false;
     std::int32_t errores_ = 0;
 };
 

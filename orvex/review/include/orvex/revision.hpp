@@ -6,11 +6,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "orvex/entorno.hpp"
 #include "orvex/informe.hpp"
+#include "platform/files.hpp"
 #include "platform/lines.hpp"
 
 namespace orvex {
@@ -29,7 +32,12 @@ class LectorDeclaracion {
     // Opens the file and reads its first line into the look-ahead. A file that
     // cannot be opened reads as an empty file (false).
     bool abrir(const std::filesystem::path& archivo);
+    // The same on an open descriptor, which the reader then owns.
+    bool abrir(int fd);
     void cerrar() { lector_.close(); }
+    // Keeps at most `bytes` of each line; longer lines count whole in the
+    // record's length (see TextoRegistro).
+    void limitar_lineas(std::size_t bytes) { lector_.set_max_line(bytes); }
 
     // Makes the next line the look-ahead; at the end of the file it is empty.
     void Leer_Linea();
@@ -50,6 +58,8 @@ class LectorDeclaracion {
     // Bytes read so far, counting CR LF for every line end (an estimate for
     // files with bare LF ends).
     std::uint64_t bytes_leidos() const { return bytes_; }
+    // Bytes read from the file, exactly.
+    std::uint64_t bytes_del_archivo() const { return lector_.bytes_read(); }
 
     // Called every 65,536 lines, so long reads can report progress.
     std::function<void()> cada_tanto;
@@ -57,6 +67,7 @@ class LectorDeclaracion {
   private:
     platform::LineReader lector_;
     std::string adelanto_;
+    std::uint64_t recorte_adelanto_ = 0;  // bytes of the look-ahead line past the bound
     std::uint64_t linea_adelanto_ = 0;
     std::uint64_t linea_registro_ = 0;
     std::uint64_t bytes_ = 0;
@@ -64,6 +75,8 @@ class LectorDeclaracion {
 
 enum class FinRevision {
     sin_archivo,  // no file was chosen; the report holds only its header
+    no_regular,   // the path names no regular file (a FIFO, a device, a folder);
+                  // nothing was read and the report holds only its header
     con_errores,  // the report holds errors
     sin_errores,  // the file is clean; the state is ready for the build
 };
@@ -71,6 +84,16 @@ enum class FinRevision {
 struct ResultadoRevision {
     FinRevision fin = FinRevision::sin_archivo;
     EstadoRevision estado;
+    // Where this review's findings lie: the report, or a temporary file of the
+    // system (`informe_temporal`, for the caller to remove) when the report
+    // could not be written; `error_informe` tells why it could not.
+    std::filesystem::path informe;
+    bool informe_temporal = false;
+    std::error_code error_informe;
+    // The report folder's lock, held from the report's renaming until the
+    // caller has shown it, so that no other run's report takes its place
+    // meanwhile. Empty when the report is not in its folder.
+    std::shared_ptr<platform::FolderLock> bloqueo_informe;
 };
 
 // What a review reads: the form, the tax year and the declaration file.

@@ -36,10 +36,17 @@ RutasZip Rutas_Zip(const std::filesystem::path& install, std::string_view rut_De
 // 7-Zip would expand.
 bool Es_Nombre_Seguro(std::string_view texto);
 
+// Whether a RUT text, trimmed, can name the upload file and its archive: one
+// or more digits only, nothing else (no blanks inside, no letters, no
+// 8-bit characters).
+bool Es_Rut_Nombrable(std::string_view rut);
+
 // Packs the upload file of `rut_Decla` (trimmed where it becomes a name) and
 // form `fldc_tipo` into its archive, appends the history line and tells the
 // user the outcome in a message box. A RUT or month that cannot name a file
-// under GEN_2018 is refused with I18 before anything is touched.
+// under GEN_2018 is refused with I18 before anything is touched. The archive
+// is made under a temporary name and renamed into place, and holds the upload
+// file under its bare name. 7-Zip is ended if this program ends first.
 FinZip Crear_Archivo_ZIP(const Entorno& entorno, std::string_view rut_Decla,
                          std::string_view fldc_tipo, std::string_view periodo);
 

@@ -13,12 +13,13 @@
 namespace orvex {
 
 enum class FinGeneracion {
-    empaquetado,        // stamped where due and packed
-    declaracion_vacia,  // "Archivo NO Contiene DDJJ, Archivo vació"
-    rut_invalido,       // the RUT (or month, or form) cannot name a file; nothing written
-    fallo_archivo,      // the upload file could not be written whole (message shown)
-    fallo_sello,        // the stamp failed (its message shown)
-    fallo_zip,          // the packaging failed (its message shown)
+    empaquetado,           // stamped where due and packed
+    declaracion_vacia,     // "Archivo NO Contiene DDJJ, Archivo vació"
+    rut_invalido,          // the RUT (or month, or form) cannot name a file; nothing written
+    fallo_archivo,         // the upload file could not be written whole (message shown)
+    declaracion_cambiada,  // the declaration changed since the review; nothing stamped or packed
+    fallo_sello,           // the stamp failed (its message shown)
+    fallo_zip,             // the packaging failed (its message shown)
 };
 
 // Binds `sigmar` of libsigmar32.so at its first call and keeps it bound for

@@ -45,6 +45,9 @@ class Generador {
     // Runs the review's long work with window events and progress.
     platform::EventPump pump;
     std::function<void(std::uint64_t, std::uint64_t)> progreso;
+    // A status line for waits (another run holding the output folder); empty
+    // text when the wait is over.
+    std::function<void(const std::string&)> estado;
 
     // Controls' state. Texts of the lists are Windows-1252 as read from the
     // catalogue; the other texts are UTF-8.
