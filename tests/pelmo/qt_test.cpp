@@ -112,9 +112,13 @@ TEST(PelmoQt, StartsOnTheDemoTreeWithEverySectionInPlace) {
     EXPECT_EQ(v.botones()->frameGeometry().topLeft(), QPoint(723, 0));
     EXPECT_EQ(v.errores()->frameGeometry().topLeft(), QPoint(0, 476));
     // The demo validator's findings: three donor lines, the first one shown
-    // marked.
+    // marked, and the number of cases typed short.
     auto* lista = hijo<QListWidget>(v.errores(), "List1");
-    ASSERT_EQ(lista->count(), 3);
+    ASSERT_EQ(lista->count(), 4);
+    EXPECT_TRUE(lista->item(3)->text().startsWith(QStringLiteral(" H020c  ")))
+        << lista->item(3)->text().toStdString();
+    EXPECT_EQ(caja(v, {Campo::Totales, 2})->palette().color(QPalette::Base), QColor(255, 255, 0));
+    EXPECT_EQ(caja(v, {Campo::Totales, 1})->palette().color(QPalette::Base), QColor(255, 255, 255));
     EXPECT_EQ(lista->item(1)->text(),
               QStringLiteral(" H017   Línea 3, el dígito verificador no corresponde al RUT del "
                              "donante"));
