@@ -341,6 +341,19 @@ TEST_F(Validacion, AMissingValidatorIsReportedAndASlowOneKeepsTheWindowsPainted)
     const int eventos = pantalla_.eventos_corridos;
     e.cmdValidar_Click();
     EXPECT_GT(pantalla_.eventos_corridos - eventos, 20);
+
+    // A validation file that cannot be written: the user is told, and the
+    // fields keep what they show rather than an older file's values.
+    fs::remove(i_.install / "Forms/Temp/Temporal.txt");
+    fs::create_directory(i_.install / "Forms/Temp/Temporal.txt");
+    e.encabezado.txtNombreDeclarante.texto = "NOMBRE NUEVO";
+    port_.calls.clear();
+    e.cmdValidar_Click();
+    ASSERT_EQ(port_.messages().size(), 1u);
+    EXPECT_NE(port_.messages()[0].text.find("Temporal.txt"), std::string::npos);
+    EXPECT_EQ(e.encabezado.txtNombreDeclarante.texto, "NOMBRE NUEVO");
+    EXPECT_EQ(e.totales.Cajas[1].texto, "3.500.000");
+    EXPECT_TRUE(e.MDIFormDJ_habilitado);
 }
 
 TEST_F(Validacion, SavingWritesTheDataFileTheRegistryAndAdvancesTheSequence) {
@@ -413,6 +426,21 @@ TEST_F(Validacion, AFailedSaveNamesTheFileAndLeavesTheOthersWhole) {
         << port_.messages()[0].text;
     EXPECT_NE(archivo("Forms/1832/76543210.Rut").find("ULT_VAL="), std::string::npos);
     EXPECT_FALSE(fs::exists(i_.install / "Forms/1832/76543210.seq"));
+
+    // The sequence file cannot be replaced: it keeps its old line, and so
+    // does the editor.
+    fs::remove(registro);
+    i_.escribir("registro/76543210.Rut", registro_antes);
+    i_.escribir("Forms/1832/76543210.seq", "03\r\n");
+    fs::create_directory(i_.install / "Forms/1832/76543210.seq.nuevo");
+    port_.calls.clear();
+    EXPECT_FALSE(e.Grabar());
+    ASSERT_EQ(port_.messages().size(), 1u);
+    EXPECT_NE(port_.messages()[0].text.find("76543210.seq"), std::string::npos)
+        << port_.messages()[0].text;
+    EXPECT_EQ(archivo("Forms/1832/76543210.seq"), "03\r\n");
+    EXPECT_EQ(e.encabezado.secuencia, "03");
+    EXPECT_FALSE(pantalla_.puntero_ocupado);
 }
 
 TEST_F(Validacion, MenuAnsweredYesSavesBeforeTheMenuStarts) {

@@ -556,6 +556,12 @@ void Editor::no_grabado(const fs::path& ruta, const std::string& motivo) {
 
 bool Editor::Grabar() {
     cmdValidar_Click();
+    // The busy pointer while the files are written, whatever way this ends.
+    struct Ocupado {
+        Pantalla& p;
+        explicit Ocupado(Pantalla& q) : p(q) { p.ocupado(true); }
+        ~Ocupado() { p.ocupado(false); }
+    } ocupado(pantalla_);
     const Encabezado& h = encabezado;
     const std::string rut = recortado(formato(h.txtRutDeclarante.texto, "########"));
     // The file names are built from the RUT: anything but digits could name a

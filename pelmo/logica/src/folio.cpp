@@ -74,6 +74,7 @@ bool GrabaSecuencia(const fs::path& install, std::string_view form, std::string_
                     std::string& secuencia) {
     long long n = valor_entero(secuencia) + 1;
     if (n >= 100) n = 1;
+    const std::string anterior = secuencia;
     secuencia = platform::format_pattern(platform::whole_text(n), "00");
     // The new line goes to a file beside the old one, which then takes its
     // place: a failure leaves the old sequence whole, never an empty file.
@@ -93,6 +94,7 @@ bool GrabaSecuencia(const fs::path& install, std::string_view form, std::string_
     if (ok) fs::rename(nuevo, ruta, ec);
     if (!ok || ec) {
         fs::remove(nuevo, ec);
+        secuencia = anterior;  // the file still holds the old one
         return false;
     }
     return true;
