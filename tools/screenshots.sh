@@ -4,8 +4,9 @@
 # file, the message of a review with errors, and the report viewer; then
 # Setup's two windows (frmMain, frmInstalad before and after installing into
 # a throw-away drive that also stands in for the home folder); then the
-# form-1832 editor at start, maximised (every section in view) and with a
-# donor line being typed.
+# form-1832 editor at start (the demo validator's findings listed, their
+# fields and lines coloured), maximised (every section in view), with a donor
+# line being typed, after a click on a finding, and with the colour legend.
 #   bash tools/screenshots.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -9,6 +9,11 @@
 // Peak memory (VmHWM) is shown for the start-up (the data file's pairs held by
 // the data object included) and, reset after it, as the growth during the
 // paging, where only the mark array grows with the number of lines.
+// A second table times one validation round trip (the validation file
+// written, a stand-in validator that exits at once, the file read back, the
+// error list read) and one save ("&Grabar": a validation, the data file, the
+// registry file and the folio sequence), each with its peak memory growth,
+// beside the data file's size.
 #include <unistd.h>
 
 #include <cstdio>
@@ -60,6 +65,9 @@ void declaracion(const fs::path& install, int donantes) {
     fs::copy_file(fs::path(PELMO_BENCH_DEMO) / "Sistema/Comunas.txt",
                   install / "Sistema/Comunas.txt", fs::copy_options::overwrite_existing);
     escribir(install / "Sistema/param.txt", "P001 80\r\n");
+    // A stand-in validator that finds nothing and exits at once.
+    escribir(install / "Vexal", "#!/bin/sh\nexit 0\n");
+    fs::permissions(install / "Vexal", fs::perms::owner_all);
     std::string d =
         "RUT=76123456&DV=3&FOLIO=8076101&MAX_COLS=7&MAX_ROWS=" + std::to_string(donantes) +
         "&TOT1=1&TOT2=" + std::to_string(donantes) + "&";
@@ -95,6 +103,12 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    struct Fila {
+        int n;
+        double datos, validar, grabar;
+        long validar_kb, grabar_kb;
+    };
+    std::vector<Fila> filas;
     std::printf("%8s %9s %9s %10s %10s %10s %10s %10s %10s %9s %9s\n", "donors", "data MB",
                 "grid MB", "start s", "page ms", "line ms", "wc -l ms", "wc -l", "lines",
                 "start MB", "page +kB");
@@ -145,7 +159,30 @@ int main(int argc, char** argv) {
                     escribir_linea * 1e3 / escrituras, t_wc * 1e3,
                     wc.substr(0, wc.find(' ')).c_str(), lineas, pico_arranque / 1024.0,
                     crece_pagina);
+        filas.push_back(
+            {n, double(fs::file_size(install / "Forms/1832/76123456.Rut")), 0, 0, 0, 0});
+        Fila& f = filas.back();
+        reinicia_pico();
+        long antes = estado_kb("VmRSS:");
+        f.validar = bench::segundos([&] { editor.cmdValidar_Click(); });
+        f.validar_kb = estado_kb("VmHWM:") - antes;
+        reinicia_pico();
+        antes = estado_kb("VmRSS:");
+        bool grabado = false;
+        f.grabar = bench::segundos([&] { grabado = editor.Grabar(); });
+        f.grabar_kb = estado_kb("VmHWM:") - antes;
+        if (!grabado || !port.calls.empty() || editor.informados.FILAS_DE_DATOS() != n) {
+            std::fprintf(stderr, "bench_pelmo: the validation or the save failed%s%s\n",
+                         port.calls.empty() ? "" : ": ",
+                         port.calls.empty() ? "" : port.calls[0].text.c_str());
+            return 1;
+        }
     }
+    std::printf("\n%8s %9s %11s %12s %9s %11s\n", "donors", "data MB", "validate s", "validate +MB",
+                "save s", "save +MB");
+    for (const Fila& f : filas)
+        std::printf("%8d %9.1f %11.3f %12.1f %9.3f %11.1f\n", f.n, f.datos / 1e6, f.validar,
+                    f.validar_kb / 1024.0, f.grabar, f.grabar_kb / 1024.0);
     fs::remove_all(trabajo);
     return 0;
 }

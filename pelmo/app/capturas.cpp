@@ -1,14 +1,19 @@
 // pelmo-capturas: pictures of the editor's windows for the documentation and
 // for a look at the layout. It starts the editor on an install tree, grabs the
-// screen as the start-up leaves it, then with the frame maximised (the three
-// windows tiled, every section in view), then with a donor line being typed.
+// screen as the start-up leaves it (the validator's findings listed, their
+// fields and lines coloured), then with the frame maximised (the three windows
+// tiled, every section in view), with a donor line being typed, after a click
+// on the last finding of the error list (its line shown first), and with the
+// colour legend open.
 //
 //   pelmo-capturas --install DIR --salida DIR
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
 #include <cstdio>
 #include <string>
 
@@ -65,9 +70,24 @@ int main(int argc, char** argv) {
                     QApplication::sendEvent(celda, &tecla);
                 }
             }
-            QTimer::singleShot(800, [] {
+            QTimer::singleShot(800, [&v] {
                 capturar("linea");
-                QCoreApplication::exit(0);
+                if (auto* lista = v.errores()->findChild<QListWidget*>(QStringLiteral("List1"));
+                    lista && lista->count() > 0) {
+                    QListWidgetItem* ultimo = lista->item(lista->count() - 1);
+                    lista->setCurrentItem(ultimo);
+                    emit lista->itemClicked(ultimo);
+                }
+                QTimer::singleShot(800, [&v] {
+                    capturar("hallazgo");
+                    if (auto* b =
+                            v.botones()->findChild<QToolButton*>(QStringLiteral("cmdLeyenda")))
+                        b->click();
+                    QTimer::singleShot(800, [] {
+                        capturar("leyenda");
+                        QCoreApplication::exit(0);
+                    });
+                });
             });
         });
     });

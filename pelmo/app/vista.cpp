@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
@@ -538,7 +540,8 @@ void Vista::construir_botones() {
                     editor_->Salir_Click();
                     break;
                 default:
-                    break;  // the colour legend comes with the validation
+                    editor_->cmdLeyenda_Click();
+                    break;
             }
             refrescar();
             terminar_si_corresponde();
@@ -566,6 +569,57 @@ void Vista::construir_errores() {
     List1_->setFont(fuente(8.25, false, "DejaVu Sans Mono"));
     focos_[List1_] = {Campo::lista_errores};
     List1_->installEventFilter(this);
+    connect(List1_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (!editor_ || !item) return;
+        editor_->List1_Click(List1_->row(item));
+        refrescar();
+    });
+    construir_leyenda();
+}
+
+void Vista::construir_leyenda() {
+    leyenda_ = new QDialog(marco_, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
+                                       Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    leyenda_->setObjectName(QStringLiteral("frmLeyenda"));
+    leyenda_->setWindowTitle(qt("Declaraciones Juradas Anuales, Leyenda de Colores"));
+    leyenda_->setFixedSize(px(4590), px(3840));
+    auto* marco = new QGroupBox(leyenda_);
+    marco->setObjectName(QStringLiteral("Frame1"));
+    marco->setGeometry(px(Rect{120, 120, 4335, 2850}));
+    int top = 300;
+    int n = 0;
+    for (const FilaLeyenda& f : kFilasLeyenda) {
+        const QString sufijo = QString::number(n++);
+        auto* muestra =
+            etiqueta(marco, "", QStringLiteral("12"), {240, top, 495, 375}, Qt::AlignCenter, true);
+        muestra->setObjectName(QStringLiteral("Muestra") + sufijo);
+        muestra->setFont(fuente(8.25, true));
+        muestra->setAutoFillBackground(true);
+        QPalette p = muestra->palette();
+        p.setColor(QPalette::Window, qcolor(f.muestra));
+        p.setColor(QPalette::WindowText, qcolor(f.letra));
+        muestra->setPalette(p);
+        auto* texto = etiqueta(marco, "", qt(f.descripcion), {900, top, 3300, 375});
+        texto->setObjectName(QStringLiteral("Descripcion") + sufijo);
+        texto->setFont(fuente(8.25, true));
+        muestra->setVisible(f.visible);
+        texto->setVisible(f.visible);
+        if (f.visible) top += 600;
+    }
+    auto* regresar = new QPushButton(QStringLiteral("Regresar"), leyenda_);
+    regresar->setObjectName(QStringLiteral("Regresar"));
+    regresar->setGeometry(px(Rect{2880, 3105, 1575, 690}));
+    regresar->setDefault(true);
+    regresar->setAutoDefault(true);
+    connect(regresar, &QPushButton::clicked, this, [this] {
+        if (editor_) editor_->Regresar_Click();
+        refrescar();
+    });
+    // The close box and Escape return as "Regresar" does.
+    connect(leyenda_, &QDialog::rejected, this, [this] {
+        if (editor_ && editor_->frmLeyenda_visible) editor_->Regresar_Click();
+        refrescar();
+    });
 }
 
 void Vista::enlazar(Editor& editor) {
@@ -649,6 +703,26 @@ void Vista::colocar(Ventana v, Rect r) {
     QMdiSubWindow* sub = hijas_.at(v);
     sub->setGeometry(px(r));
     sub->show();
+}
+
+void Vista::ocupado(bool activo) {
+    if (activo == ocupado_) return;
+    ocupado_ = activo;
+    if (activo)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+// The frame's client area rather than the frame: the satellites and the legend
+// are windows owned by the frame and would be disabled with it.
+void Vista::habilitar(bool activo) {
+    area_->setEnabled(activo);
+    botones_->setEnabled(activo);
+}
+
+void Vista::beep() {
+    QApplication::beep();
 }
 
 void Vista::eventos() {
@@ -848,9 +922,36 @@ void Vista::refrescar() {
     } else {
         Combos_->hide();
     }
-    if (List1_->count() != int(e.errores.List1.size())) {
+    QStringList lineas;
+    for (const auto& l : e.errores.List1) lineas << platform::qt_text_cp1252(l);
+    bool igual = List1_->count() == lineas.size();
+    for (int i = 0; igual && i < lineas.size(); ++i) igual = List1_->item(i)->text() == lineas[i];
+    if (!igual) {
         List1_->clear();
-        for (const auto& l : e.errores.List1) List1_->addItem(platform::qt_text_cp1252(l));
+        List1_->addItems(lineas);
+    }
+    for (QLineEdit* le : {txtOriginal_, txtRutAnterior_, txtDvAnterior_, txtFolioAnterior_}) {
+        const Caja& c = le == txtOriginal_      ? h.txtOriginal
+                        : le == txtRutAnterior_ ? h.txtRutAnterior
+                        : le == txtDvAnterior_  ? h.txtDvAnterior
+                                                : h.txtFolioAnterior;
+        if (le->palette().color(QPalette::Base) != qcolor(c.fondo)) fondo(le, c.fondo);
+    }
+    if (cmbComuna_->palette().color(QPalette::Base) != qcolor(h.cmbComuna_fondo)) {
+        QPalette p = cmbComuna_->palette();
+        p.setColor(QPalette::Base, qcolor(h.cmbComuna_fondo));
+        p.setColor(QPalette::Button, qcolor(h.cmbComuna_fondo));
+        cmbComuna_->setPalette(p);
+    }
+    habilitar(e.MDIFormDJ_habilitado);
+    if (e.frmLeyenda_visible && !leyenda_->isVisible()) {
+        const QRect pantalla = marco_->screen()->availableGeometry();
+        leyenda_->move(pantalla.center() - leyenda_->rect().center());
+        leyenda_->show();
+        leyenda_->raise();
+        leyenda_->activateWindow();
+    } else if (!e.frmLeyenda_visible && leyenda_->isVisible()) {
+        leyenda_->hide();
     }
 }
 

@@ -11,6 +11,7 @@
 #include "pelmo/comun.hpp"
 
 class QComboBox;
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -58,10 +59,14 @@ class Vista : public QObject, public Pantalla {
     void colocar(Ventana ventana, Rect r) override;
     void eventos() override;
     void temporizador(bool activo, int intervalo_ms) override;
+    void ocupado(bool activo) override;
+    void habilitar(bool activo) override;
+    void beep() override;
 
     MarcoVentana* marco() const { return marco_; }
     QWidget* botones() const { return botones_; }
     QWidget* errores() const { return errores_; }
+    QDialog* leyenda() const { return leyenda_; }
     QMdiArea* area() const { return area_; }
     // The widget of a field (nullptr when none).
     QWidget* widget(Foco f) const;
@@ -76,6 +81,7 @@ class Vista : public QObject, public Pantalla {
     void construir_totales(QWidget* w);
     void construir_botones();
     void construir_errores();
+    void construir_leyenda();
     QLineEdit* campo(QWidget* parent, const char* nombre, Foco foco, Rect r);
     void terminar_si_corresponde();
 
@@ -86,6 +92,8 @@ class Vista : public QObject, public Pantalla {
     QWidget* botones_;
     QWidget* errores_;
     QListWidget* List1_ = nullptr;
+    QDialog* leyenda_ = nullptr;
+    bool ocupado_ = false;
     QLabel* titulo_errores_ = nullptr;
     QLabel* descripcion_ = nullptr;
     QLabel* lblFolio_ = nullptr;

@@ -35,6 +35,9 @@ class Arranque : public ::testing::Test {
         i_.escribir("Sistema/Comunas.txt",
                     "13101  Santiago\r\n13120  \xD1u\xF1oa\r\n05101  Valpara\xEDso\r\n");
         i_.escribir("Sistema/param.txt", "P001 80\r\n");
+        // The start-up validates: a stand-in validator that finds nothing.
+        i_.escribir("Vexal", "#!/bin/sh\nexit 0\n");
+        std::filesystem::permissions(i_.install / "Vexal", std::filesystem::perms::owner_all);
     }
     // A data file written by another program: record numbers 5, 9 and 12.
     void declaracion_guardada() {

@@ -24,10 +24,16 @@ struct PantallaGrabada : Pantalla {
     std::vector<Foco> focos;
     std::vector<std::pair<Ventana, Rect>> colocadas;
     int eventos_corridos = 0;
+    std::vector<bool> habilitados;  // each enabling (true) or disabling of frame and bar
+    bool puntero_ocupado = false;
+    int beeps = 0;
     void DesplazaVentana(int t) override { desplazamientos.push_back(t); }
     void enfocar(Foco f) override { focos.push_back(f); }
     void colocar(Ventana v, Rect r) override { colocadas.emplace_back(v, r); }
     void eventos() override { ++eventos_corridos; }
+    void habilitar(bool a) override { habilitados.push_back(a); }
+    void ocupado(bool a) override { puntero_ocupado = a; }
+    void beep() override { ++beeps; }
     // How many times the key was scrolled, and nothing else.
     bool solo(int tecla, std::size_t veces) const {
         if (desplazamientos.size() != veces) return false;

@@ -11,12 +11,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
@@ -50,6 +52,7 @@ struct Demo : prueba::Instalacion {
     Demo() {
         fs::remove_all(install);
         fs::copy(fuente() / "demo/Orvex18", install, fs::copy_options::recursive);
+        fs::copy_file(binarios() / "Vexal", install / "Vexal");
     }
     fs::path dmp() const { return install / "Forms/1832/76123456.DMP"; }
 };
@@ -108,7 +111,48 @@ TEST(PelmoQt, StartsOnTheDemoTreeWithEverySectionInPlace) {
     EXPECT_EQ(v.marco()->frameGeometry(), QRect(0, 0, 723, 476));
     EXPECT_EQ(v.botones()->frameGeometry().topLeft(), QPoint(723, 0));
     EXPECT_EQ(v.errores()->frameGeometry().topLeft(), QPoint(0, 476));
-    EXPECT_EQ(hijo<QListWidget>(v.errores(), "List1")->count(), 0);
+    // The demo validator's findings: three donor lines, the first one shown
+    // marked, and the number of cases typed short.
+    auto* lista = hijo<QListWidget>(v.errores(), "List1");
+    ASSERT_EQ(lista->count(), 4);
+    EXPECT_TRUE(lista->item(3)->text().startsWith(QStringLiteral(" H020c  ")))
+        << lista->item(3)->text().toStdString();
+    EXPECT_EQ(caja(v, {Campo::Totales, 2})->palette().color(QPalette::Base), QColor(255, 255, 0));
+    EXPECT_EQ(caja(v, {Campo::Totales, 1})->palette().color(QPalette::Base), QColor(255, 255, 255));
+    EXPECT_EQ(lista->item(1)->text(),
+              QStringLiteral(" H017   Línea 3, el dígito verificador no corresponde al RUT del "
+                             "donante"));
+    EXPECT_EQ(caja(v, {Campo::Cajas, 1})->palette().color(QPalette::Base), QColor(255, 255, 0));
+    EXPECT_EQ(caja(v, {Campo::Cajas, 7})->palette().color(QPalette::Base), QColor(255, 255, 255));
+    // A click on a finding shows its line first.
+    lista->scrollToItem(lista->item(1));
+    QTest::mouseClick(lista->viewport(), Qt::LeftButton, {},
+                      lista->visualItemRect(lista->item(1)).center());
+    EXPECT_EQ(hijo<QLineEdit>(v.marco(), "TXTINDICE_0")->text(), QStringLiteral("3"));
+    EXPECT_EQ(caja(v, {Campo::Cajas, 1})->palette().color(QPalette::Base), QColor(255, 255, 0));
+
+    // The colour legend: three rows shown, two hidden; the frame and the bar
+    // wait for "Regresar", the error window does not.
+    hijo<QToolButton>(v.botones(), "cmdLeyenda")->click();
+    QDialog* leyenda = v.leyenda();
+    ASSERT_TRUE(leyenda->isVisible());
+    EXPECT_EQ(leyenda->windowTitle(),
+              QStringLiteral("Declaraciones Juradas Anuales, Leyenda de Colores"));
+    EXPECT_FALSE(v.area()->isEnabled());
+    EXPECT_FALSE(v.botones()->isEnabled());
+    EXPECT_TRUE(v.errores()->isEnabled());
+    QStringList filas;
+    for (int i = 0; i < 5; ++i) {
+        auto* l = hijo<QLabel>(leyenda, qPrintable(QStringLiteral("Descripcion%1").arg(i)));
+        if (l && l->isVisible()) filas << l->text();
+    }
+    EXPECT_EQ(filas, (QStringList{QStringLiteral("Error de llenado y/o cálculo"),
+                                  QStringLiteral("Error, Código obligatorio"),
+                                  QStringLiteral("Valor digitado por Usuario")}));
+    hijo<QPushButton>(leyenda, "Regresar")->click();
+    EXPECT_FALSE(leyenda->isVisible());
+    EXPECT_TRUE(v.area()->isEnabled());
+    EXPECT_TRUE(v.botones()->isEnabled());
 
     auto* validar = hijo<QToolButton>(v.botones(), "cmdValidar");
     EXPECT_EQ(validar->text(), QStringLiteral("&Validar"));

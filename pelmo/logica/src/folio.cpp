@@ -1,5 +1,8 @@
 #include "pelmo/folio.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "pelmo/errores_arranque.hpp"
@@ -71,10 +74,30 @@ bool GrabaSecuencia(const fs::path& install, std::string_view form, std::string_
                     std::string& secuencia) {
     long long n = valor_entero(secuencia) + 1;
     if (n >= 100) n = 1;
+    const std::string anterior = secuencia;
     secuencia = platform::format_pattern(platform::whole_text(n), "00");
-    platform::LineWriter w(ruta_secuencia(install, form, rut_sesion),
-                           platform::LineWriter::Mode::truncate);
-    return w.is_open() && w.write_line(secuencia) && w.close();
+    // The new line goes to a file beside the old one, which then takes its
+    // place: a failure leaves the old sequence whole, never an empty file.
+    const fs::path ruta = ruta_secuencia(install, form, rut_sesion);
+    const fs::path nuevo = ruta.string() + ".nuevo";
+    bool ok = false;
+    {
+        platform::LineWriter w(nuevo, platform::LineWriter::Mode::truncate);
+        ok = w.is_open() && w.write_line(secuencia) && w.close();
+    }
+    if (ok) {
+        const int fd = ::open(nuevo.c_str(), O_RDONLY | O_CLOEXEC);
+        ok = fd >= 0 && ::fsync(fd) == 0;
+        if (fd >= 0) ::close(fd);
+    }
+    std::error_code ec;
+    if (ok) fs::rename(nuevo, ruta, ec);
+    if (!ok || ec) {
+        fs::remove(nuevo, ec);
+        secuencia = anterior;  // the file still holds the old one
+        return false;
+    }
+    return true;
 }
 
 namespace {

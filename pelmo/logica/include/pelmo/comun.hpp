@@ -100,6 +100,13 @@ class Pantalla {
         (void)activo;
         (void)intervalo_ms;
     }
+    // The busy pointer over the program's windows, or the normal one.
+    virtual void ocupado(bool activo) { (void)activo; }
+    // Enables or disables the main frame and the button bar together (the
+    // error window stays usable).
+    virtual void habilitar(bool activo) { (void)activo; }
+    // The system's beep.
+    virtual void beep() {}
 };
 
 }  // namespace pelmo

@@ -49,8 +49,36 @@ class Editor {
     void cmdValidar_Click();
     void cmdCalcular_Click() { cmdValidar_Click(); }
     void cmdLimpiar_Click();
-    void cmdGrabar_Click();
+    void cmdGrabar_Click() { Grabar(); }
     void Salir_Click();
+    void cmdLeyenda_Click();
+
+    // The steps of the validation. GrabaTemporal is false when the validation
+    // file could not be written (the user was told).
+    bool GrabaTemporal();
+    void EjecutaValidador();
+    void LimpiaEncabezado();
+    void LeeTemporal();
+    void LeeErrores();
+    // Colours the fields an error code names, or marks the grid line its
+    // message names.
+    void ColoreaError(const std::string& codigo, const std::string& mensaje);
+
+    // The grid lines as "ITEM" keys of objDatos, 7 per data line.
+    void AgregaItems();
+    // Replaces the grid work file by one empty line.
+    void LimpiaDMP();
+    // "&Grabar": false when a file could not be saved (the user was told).
+    bool Grabar();
+
+    // The error list's click on row `fila` (from 0).
+    void List1_Click(int fila);
+    // The colour legend's "Regresar".
+    void Regresar_Click();
+
+    // The validation file and the error file under the install folder.
+    std::filesystem::path ruta_temporal() const;
+    std::filesystem::path ruta_errores() const;
 
     // The focus: runs LostFocus of the control that has it and GotFocus of
     // `destino`, then asks the screen to move it.
@@ -74,6 +102,10 @@ class Editor {
     Parametros parametros;
     Foco foco;
     bool terminado = false;  // the program ends
+    // The main frame and the button bar (disabled while a validation runs or
+    // the colour legend is shown).
+    bool MDIFormDJ_habilitado = true;
+    bool frmLeyenda_visible = false;
     Iniciador iniciar;
 
   private:
@@ -81,6 +113,8 @@ class Editor {
     void LostFocus(Foco f);
     void MuestraSecciones();
     void fallo_arranque(int numero, const std::string& descripcion);
+    void habilitar(bool activo);
+    void no_grabado(const std::filesystem::path& ruta, const std::string& motivo);
 
     std::filesystem::path install_;
     platform::MessagePort& port_;

@@ -35,6 +35,12 @@ class Encabezado {
     void ActualizaCaption();
 
     Caja* caja(Campo campo);
+    // The comuna list's text as shown (empty when nothing is selected).
+    std::string texto_comuna() const {
+        return cmbComuna_indice >= 0 && cmbComuna_indice < static_cast<int>(cmbComuna.size())
+                   ? cmbComuna[static_cast<std::size_t>(cmbComuna_indice)]
+                   : std::string();
+    }
 
     // frmHeader1832.
     Caja txtRutDeclarante{{}, 10, true};

@@ -33,6 +33,25 @@ class Totales {
     Entorno& e_;
 };
 
+// The rows of the colour legend frmLeyenda: swatch, text colour, description
+// (UTF-8), and whether the row is shown.
+struct FilaLeyenda {
+    Color muestra, letra;
+    const char* descripcion;
+    bool visible;
+};
+inline constexpr FilaLeyenda kFilasLeyenda[] = {
+    {color::amarillo, 0x00000000, "Error de llenado y/o cálculo", true},
+    {0x0080FF80, 0x00000000, "Error, Código obligatorio", true},
+    {color::blanco, 0x00000000, "Valor digitado por Usuario", true},
+    {color::blanco, 0x000000FF, "Valor llenado por Asistente", false},
+    {color::blanco, 0x00FF0000, "Valores Totales", false},
+};
+
+// The line the error list shows when the validator reported nothing.
+inline constexpr const char* kSinErrores =
+    " I000   Declaración sin errores de validación";  // UTF-8
+
 // The error window: its list, with the code of each row beside it.
 struct Errores {
     std::vector<std::string> List1;  // Windows-1252
