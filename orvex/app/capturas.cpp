@@ -16,6 +16,7 @@
 #include "arranque.hpp"
 #include "generador_view.hpp"
 #include "platform/qt_port.hpp"
+#include "platform/screen_grab.hpp"
 
 namespace {
 
@@ -40,17 +41,11 @@ class PuertoCapturas final : public platform::MessagePort {
 };
 
 QString salida;
-int numero = 0;
 
 void capturar(const char* nombre) {
-    QApplication::processEvents();
-    QPixmap imagen = QGuiApplication::primaryScreen()->grabWindow(0);
-    QString ruta =
-        QStringLiteral("%1/%2-%3.png").arg(salida).arg(++numero).arg(QLatin1String(nombre));
-    if (!imagen.save(ruta))
-        std::fprintf(stderr, "orvex-capturas: no se pudo guardar %s\n", qPrintable(ruta));
-    else
-        std::printf("%s\n", qPrintable(ruta));
+    static platform::ScreenGrabber pantalla(salida, QStringLiteral(""),
+                                            QStringLiteral("orvex-capturas"));
+    pantalla.grab(nombre);
 }
 
 // Grabs and closes the next modal window that opens (a message box, the viewer).

@@ -19,21 +19,16 @@
 
 #include "arranque.hpp"
 #include "platform/qt_port.hpp"
+#include "platform/screen_grab.hpp"
 
 namespace {
 
 QString salida;
-int numero = 0;
 
 void capturar(const char* nombre) {
-    QApplication::processEvents();
-    QPixmap imagen = QGuiApplication::primaryScreen()->grabWindow(0);
-    QString ruta =
-        QStringLiteral("%1/pelmo-%2-%3.png").arg(salida).arg(++numero).arg(QLatin1String(nombre));
-    if (!imagen.save(ruta))
-        std::fprintf(stderr, "pelmo-capturas: no se pudo guardar %s\n", qPrintable(ruta));
-    else
-        std::printf("%s\n", qPrintable(ruta));
+    static platform::ScreenGrabber pantalla(salida, QStringLiteral("pelmo-"),
+                                            QStringLiteral("pelmo-capturas"));
+    pantalla.grab(nombre);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/screen_grab.hpp"
 #include "setup/instalacion.hpp"
 #include "setup/unidades.hpp"
 #include "vistas.hpp"
@@ -21,17 +22,11 @@
 namespace {
 
 QString salida;
-int numero = 0;
 
 void capturar(const char* nombre) {
-    QApplication::processEvents();
-    QPixmap imagen = QGuiApplication::primaryScreen()->grabWindow(0);
-    QString ruta =
-        QStringLiteral("%1/setup-%2-%3.png").arg(salida).arg(++numero).arg(QLatin1String(nombre));
-    if (!imagen.save(ruta))
-        std::fprintf(stderr, "setup-capturas: no se pudo guardar %s\n", qPrintable(ruta));
-    else
-        std::printf("%s\n", qPrintable(ruta));
+    static platform::ScreenGrabber pantalla(salida, QStringLiteral("setup-"),
+                                            QStringLiteral("setup-capturas"));
+    pantalla.grab(nombre);
 }
 
 void pulsar(QWidget* ventana, const char* boton) {
